@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs everything the native, sanitizer and Windows builds need.
+# Idempotent: returns at once when every package is already present.
+set -euo pipefail
+
+packages=(
+  g++ cmake make ninja-build
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev clang-tidy cppcheck valgrind
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
+  zip unzip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages: ${missing[*]} (run as root to install them)" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"

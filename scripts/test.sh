@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Sets up the machine, then builds and runs every test of every build:
+# native, native with sanitizers, and Windows under Wine.
+# Ends with one line: "N passed, M failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
+
+passed=0
+failed=0
+
+# Runs one step that is not a ctest run; it counts as one test.
+step() {
+  local name=$1; shift
+  echo "== $name"
+  if "$@"; then passed=$((passed + 1)); else echo "FAILED: $name"; failed=$((failed + 1)); fi
+}
+
+# Configures, builds and tests one preset; counts its ctest results.
+run_preset() {
+  local preset=$1 log
+  echo "== $preset: configure and build"
+  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset"; then
+    echo "FAILED: $preset build"
+    failed=$((failed + 1))
+    return
+  fi
+  echo "== $preset: test"
+  log=$(mktemp)
+  ctest --preset "$preset" -j "$(nproc)" --timeout 600 2>&1 | tee "$log"
+  local summary total bad
+  summary=$(grep -E 'tests failed out of [0-9]+' "$log" | tail -n 1)
+  rm -f "$log"
+  if [ -z "$summary" ]; then
+    echo "FAILED: $preset ran no test"
+    failed=$((failed + 1))
+    return
+  fi
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+  bad=$(sed -E 's/.* ([0-9]+) tests failed.*/\1/' <<<"$summary")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+run_preset linux
+run_preset linux-asan
+run_preset windows
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

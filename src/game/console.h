@@ -1,0 +1,16 @@
+#pragma once
+
+// The game console as the rest of the plugin sees it. The Windows build
+// defines these in console.cpp on top of the game's own functions; native
+// tests link a definition that records the printed lines instead.
+
+// Prints one printf-style formatted line on the game console. Prints nothing
+// while the game has not made its console yet.
+void ConsolePrint(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// Runs a text line as if it had been typed into the console.
+void ExecuteConsoleLine(const char* commandLine);

@@ -1,0 +1,182 @@
+#include "names/name_list.h"
+
+#include "game/console.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
+
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+constexpr char kLineFeed = '\n';
+constexpr char kCarriageReturn = '\r';
+constexpr char kEndOfInput = '\x1A';  // Ctrl+Z ends text-mode input
+
+// A list opened for one pass, read in large chunks. The text-mode rules are
+// applied here, so every platform reads the same bytes the same way.
+struct ListReader {
+    std::ifstream stream;
+    std::unique_ptr<char[]> chunk = std::make_unique<char[]>(kChunkSize);
+    const char* next = nullptr;  // first unread byte of the chunk
+    const char* end = nullptr;   // one past the last usable byte of the chunk
+    bool inputEnded = false;     // end of file or 0x1A reached
+};
+
+bool OpenList(ListReader& reader, const std::string& path)
+{
+    reader.stream.open(path, std::ios::in | std::ios::binary);
+    return reader.stream.is_open();
+}
+
+// Makes at least one unread byte available; false when the input has ended.
+bool FillChunk(ListReader& reader)
+{
+    if (reader.next != reader.end)
+        return true;
+    if (reader.inputEnded)
+        return false;
+    reader.stream.read(reader.chunk.get(), kChunkSize);
+    const auto got = static_cast<std::size_t>(reader.stream.gcount());
+    const char* begin = reader.chunk.get();
+    const char* stop = static_cast<const char*>(std::memchr(begin, kEndOfInput, got));
+    reader.inputEnded = stop != nullptr || got < kChunkSize;
+    reader.next = begin;
+    reader.end = stop != nullptr ? stop : begin + got;
+    return reader.next != reader.end;
+}
+
+// Passes over `count` lines; false when the input ends first.
+bool SkipLines(ListReader& reader, std::int64_t count)
+{
+    while (count > 0) {
+        if (!FillChunk(reader))
+            return false;
+        const auto feeds = std::count(reader.next, reader.end, kLineFeed);
+        if (feeds < count) {
+            count -= feeds;
+            reader.next = reader.end;
+            continue;
+        }
+        for (; count > 0; --count)
+            reader.next = static_cast<const char*>(
+                              std::memchr(reader.next, kLineFeed,
+                                          static_cast<std::size_t>(reader.end - reader.next))) + 1;
+    }
+    return true;
+}
+
+// Reads the next line without its line feed (and a CR right before it);
+// false when no line is left.
+bool NextLine(ListReader& reader, std::string& line)
+{
+    line.clear();
+    if (!FillChunk(reader))
+        return false;
+    do {
+        const auto left = static_cast<std::size_t>(reader.end - reader.next);
+        const auto* feed = static_cast<const char*>(std::memchr(reader.next, kLineFeed, left));
+        if (feed == nullptr) {
+            line.append(reader.next, left);
+            reader.next = reader.end;
+            continue;
+        }
+        line.append(reader.next, feed);
+        reader.next = feed + 1;
+        if (!line.empty() && line.back() == kCarriageReturn)
+            line.pop_back();
+        return true;
+    } while (FillChunk(reader));
+    return true;  // a last line without a line feed
+}
+
+std::string ListPath(const std::string& fileName)
+{
+    return std::string(PluginFolder) + fileName;
+}
+
+}  // namespace
+
+bool ListExists(const std::string& path) noexcept
+{
+    try {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::path(path), error) && !error;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::int32_t CountLinesOfList(const std::string& path) noexcept
+{
+    try {
+        ListReader reader;
+        if (!OpenList(reader, path))
+            return 0;
+        std::int64_t lines = 0;
+        bool lineOpen = false;  // bytes seen since the last line feed
+        while (FillChunk(reader)) {
+            lines += std::count(reader.next, reader.end, kLineFeed);
+            lineOpen = reader.end[-1] != kLineFeed;
+            reader.next = reader.end;
+        }
+        lines += lineOpen ? 1 : 0;
+        return static_cast<std::int32_t>(
+            std::min<std::int64_t>(lines, std::numeric_limits<std::int32_t>::max()));
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::string ReadNameOfList(const std::string& path, std::int32_t lineNumber) noexcept
+{
+    try {
+        if (lineNumber < 1)
+            return {};
+        ListReader reader;
+        if (!OpenList(reader, path) || !SkipLines(reader, lineNumber - 1))
+            return {};
+        std::string line;
+        while (NextLine(reader, line)) {
+            if (!line.empty())
+                return line.substr(0, line.find('\0'));
+        }
+        return {};
+    } catch (...) {
+        return {};
+    }
+}
+
+std::int32_t CountNames(std::string fileName) noexcept
+{
+    try {
+        if (fileName.empty())
+            return 0;
+        const std::string path = ListPath(fileName);
+        if (!ListExists(path)) {
+            ConsolePrint("%s", "Error: name database file couldn't be found in ./Data/SFSE/Plugins. "
+                               "Aborting function call.");
+            return 0;
+        }
+        return CountLinesOfList(path);
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::string ReadNameAt(std::string fileName, std::int32_t lineNumber) noexcept
+{
+    try {
+        if (fileName.empty() || lineNumber < 1)
+            return {};
+        const std::string path = ListPath(fileName);
+        if (!ListExists(path))
+            return {};
+        return ReadNameOfList(path, lineNumber);
+    } catch (...) {
+        return {};
+    }
+}
