@@ -27,8 +27,11 @@ run_preset() {
     return
   fi
   echo "== $preset: test"
+  # Windows builds: bring the build's Wine prefix up once before the tests.
+  local wine=build/$preset/wine-run.sh
+  [ -x "$wine" ] && timeout 300 "$wine" wineboot --init >/dev/null 2>&1
   log=$(mktemp)
-  ctest --preset "$preset" -j "$(nproc)" --timeout 600 2>&1 | tee "$log"
+  ctest --preset "$preset" -j "$(nproc)" --timeout 300 2>&1 | tee "$log"
   local summary total bad
   summary=$(grep -E 'tests failed out of [0-9]+' "$log" | tail -n 1)
   rm -f "$log"

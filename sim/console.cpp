@@ -1,0 +1,77 @@
+#include "sim/console.h"
+
+#include "sim/game_image.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace sim {
+namespace {
+
+std::mutex consoleMutex;
+ConsoleRecord record;
+std::function<void(const std::string&)> executedLineHandler;
+
+// The console object itself: the game hands its address to the print function.
+alignas(16) std::uint8_t consoleObject[64];
+
+std::string Format(const char* format, va_list arguments)
+{
+    va_list measuring;
+    va_copy(measuring, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, arguments);
+    return text;
+}
+
+}  // namespace
+
+ConsoleRecord ConsoleSeen()
+{
+    const std::lock_guard lock(consoleMutex);
+    return record;
+}
+
+void ClearConsole()
+{
+    const std::lock_guard lock(consoleMutex);
+    record = {};
+    executedLineHandler = nullptr;
+}
+
+void MakeConsole() { Store<const void*>(GameAddress(kConsoleObjectOffset), 0, consoleObject); }
+
+void RemoveConsole() { Store<const void*>(GameAddress(kConsoleObjectOffset), 0, nullptr); }
+
+const void* ConsoleObject() { return consoleObject; }
+
+void OnExecutedLine(std::function<void(const std::string&)> handler)
+{
+    const std::lock_guard lock(consoleMutex);
+    executedLineHandler = std::move(handler);
+}
+
+void PrintOnConsole(void* console, const char* format, va_list arguments)
+{
+    std::string line = Format(format, arguments);
+    const std::lock_guard lock(consoleMutex);
+    record.lines.push_back(std::move(line));
+    record.formats.emplace_back(format);
+    record.consoles.push_back(console);
+}
+
+void ExecuteOnConsole(std::uint64_t firstValue, const char* commandLine)
+{
+    std::function<void(const std::string&)> handler;
+    {
+        const std::lock_guard lock(consoleMutex);
+        record.executed.push_back({firstValue, commandLine});
+        handler = executedLineHandler;
+    }
+    if (handler)
+        handler(commandLine);
+}
+
+}  // namespace sim

@@ -1,0 +1,71 @@
+#include "sim/game_image.h"
+
+#include "sim/command_table.h"
+#include "sim/console.h"
+#include "sim/host.h"
+#include "sim/references.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace sim {
+namespace {
+
+constexpr std::size_t kImageSize = 0x6200000;
+constexpr std::size_t kStubSize = 12;
+
+// Zero-filled at start, in the image's .bss.
+alignas(4096) std::uint8_t gameImage[kImageSize];
+
+// mov rax, imm64; jmp rax
+void InstallFunction(std::uintptr_t offset, const void* target)
+{
+    std::uint8_t* at = GameAddress(offset, kStubSize);
+    DWORD previous = 0;
+    if (VirtualProtect(at, kStubSize, PAGE_EXECUTE_READWRITE, &previous) == 0) {
+        std::fprintf(stderr, "simulated game: cannot make offset 0x%llx executable\n",
+                     static_cast<unsigned long long>(offset));
+        std::abort();
+    }
+    const std::uint8_t code[kStubSize] = {0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xE0};
+    std::memcpy(at, code, kStubSize);
+    Store(at, 2, reinterpret_cast<std::uintptr_t>(target));
+    FlushInstructionCache(GetCurrentProcess(), at, kStubSize);
+}
+
+}  // namespace
+
+std::uintptr_t ImageBase()
+{
+    return reinterpret_cast<std::uintptr_t>(GetModuleHandleW(nullptr));
+}
+
+std::uint8_t* GameAddress(std::uintptr_t offset, std::size_t size)
+{
+    const std::uintptr_t address = ImageBase() + offset;
+    const auto first = reinterpret_cast<std::uintptr_t>(gameImage);
+    if (address < first || address + size > first + kImageSize) {
+        std::fprintf(stderr, "simulated game: offset 0x%llx lies outside the game image (image at +0x%llx)\n",
+                     static_cast<unsigned long long>(offset),
+                     static_cast<unsigned long long>(first - ImageBase()));
+        std::abort();
+    }
+    return reinterpret_cast<std::uint8_t*>(address);
+}
+
+void StartGame()
+{
+    InstallFunction(kConsolePrintOffset, reinterpret_cast<const void*>(&PrintOnConsole));
+    InstallFunction(kConsoleExecutorOffset, reinterpret_cast<const void*>(&ExecuteOnConsole));
+    InstallFunction(kExtraDataLookupOffset, reinterpret_cast<const void*>(&LookupExtraDataFunction));
+    InstallFunction(kObjectNameOffset, reinterpret_cast<const void*>(&ObjectNameFunction));
+    InstallFunction(kSetDisplayNameOffset, reinterpret_cast<const void*>(&SetDisplayNameFunction));
+    RemoveConsole();
+    ClearConsole();
+    LayCommandTable({});
+    ResetHost();
+}
+
+}  // namespace sim

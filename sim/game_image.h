@@ -1,0 +1,48 @@
+#pragma once
+
+// The simulated game's memory. This program's own image holds a large array
+// that covers every game offset of runtime 1.15.216, so that image base +
+// offset is a real address here, as it is in the game. The offsets are the
+// simulation's own copy: a plugin that reads the wrong place reads something
+// else and its tests fail.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace sim {
+
+inline constexpr std::uintptr_t kConsoleObjectOffset = 0x60BBF80;
+inline constexpr std::uintptr_t kCommandTableOffset = 0x5D8FB30;
+inline constexpr std::uintptr_t kConsolePrintOffset = 0x1E341C0;
+inline constexpr std::uintptr_t kConsoleExecutorOffset = 0x1E2B680;
+inline constexpr std::uintptr_t kExtraDataLookupOffset = 0x33F370;
+inline constexpr std::uintptr_t kObjectNameOffset = 0x5D8360;
+inline constexpr std::uintptr_t kSetDisplayNameOffset = 0x511970;
+
+// The main module's image base.
+std::uintptr_t ImageBase();
+
+// Image base + offset; aborts the program if the image does not cover it.
+std::uint8_t* GameAddress(std::uintptr_t offset, std::size_t size = 8);
+
+// Lays out the game: function stubs at their offsets, no console, an empty
+// command table, a fresh host. Safe to call again to start over.
+void StartGame();
+
+// Reads and writes a value of a record at a byte offset.
+template <typename T>
+T Load(const void* record, std::size_t offset)
+{
+    T value;
+    std::memcpy(&value, static_cast<const std::uint8_t*>(record) + offset, sizeof value);
+    return value;
+}
+
+template <typename T>
+void Store(void* record, std::size_t offset, T value)
+{
+    std::memcpy(static_cast<std::uint8_t*>(record) + offset, &value, sizeof value);
+}
+
+}  // namespace sim

@@ -1,0 +1,41 @@
+#pragma once
+
+// The simulated script-extender host: the records it hands a plugin, and a
+// record of every call the plugin makes on them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct ListenerRegistration {
+    std::uint32_t plugin;
+    std::string sender;  // "(null)" when the plugin passed none
+    void* listener;
+};
+
+struct HostRecord {
+    // Set by a test before the plugin loads.
+    std::uint32_t pluginHandle = 0x2A;
+    bool offersMessaging = true;    // interface 1
+    bool offersCallbacks = true;    // interface 3
+    bool registrationSucceeds = true;
+    // What the plugin did.
+    int handleRequests = 0;
+    std::vector<std::uint32_t> queriedIds;
+    std::vector<ListenerRegistration> listeners;
+    std::vector<void*> callbacks;  // given to interface 3
+    int wrongSlotCalls = 0;        // calls through a slot the host does not offer
+};
+
+HostRecord& Host();
+void ResetHost();
+
+// The HostInterface record handed to SFSEPlugin_Load.
+const void* HostInterfaceRecord();
+
+// Delivers a message of `type` to every registered listener.
+void SendHostMessage(std::uint32_t type);
+
+}  // namespace sim

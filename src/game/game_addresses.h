@@ -1,0 +1,36 @@
+#pragma once
+
+// Where the game's data and functions are in this process, and the raw calls
+// into the game. Every address is an image base plus a kGameAddressTable offset.
+
+#include "game/game_records.h"
+
+#include <cstdarg>
+#include <cstdint>
+
+// The main module as GetModuleHandleA gave it when this library loaded.
+std::uintptr_t ImageBaseAtLoad();
+
+// The main module as SFSEPlugin_Load took it with GetModuleHandleW; 0 before.
+std::uintptr_t GameModule();
+void RememberGameModule(std::uintptr_t module);
+
+// The game's console command table (formed when the library loaded).
+ConsoleCommandEntry* ConsoleCommandTable();
+
+// The console object, read anew at each call; null until the game made it.
+void* ConsoleObject();
+
+// Raw game operations.
+const void* LookupExtraData(void* extraDataList, std::uint8_t type);
+const char* ObjectName(void* object);
+void SetDisplayNameInGame(void* extraDataList, const char* name);
+std::uint8_t ReferenceTypeCode(const GameReference* reference);
+
+using ConsolePrintFunction = void (*)(void* console, const char* format, va_list arguments);
+using ConsoleLineExecutorFunction = void (*)(std::uint64_t firstValue, const char* commandLine);
+
+// Formed at first use, once, safely against concurrent first callers.
+ConsolePrintFunction ConsolePrintFunctionAddress();
+// Formed at each call from GameModule().
+ConsoleLineExecutorFunction ConsoleLineExecutorAddress();

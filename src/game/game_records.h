@@ -1,0 +1,148 @@
+#pragma once
+
+// The game's and the host's records, laid out as runtime 1.15.216 and the
+// script extender have them. Only the fields the plugin uses are named; the
+// rest is padding that keeps every named field at its offset.
+
+#include <cstddef>
+#include <cstdint>
+
+// Offsets from the game's image base.
+struct GameAddressTable {
+    std::uintptr_t consoleObjectPointer;  // data: pointer to the console object, null until made
+    std::uintptr_t consoleCommandTable;   // data: first ConsoleCommandEntry
+    std::uintptr_t consolePrint;          // (console, format, va_list)
+    std::uintptr_t consoleLineExecutor;   // (first value, command line)
+    std::uintptr_t extraDataLookup;       // (extra data list, 8-bit type) -> record or null
+    std::uintptr_t objectName;            // (object) -> text or null
+    std::uintptr_t setDisplayName;        // (extra data list, name)
+};
+
+inline constexpr GameAddressTable kGameAddressTable{
+    0x60BBF80, 0x5D8FB30, 0x1E341C0, 0x1E2B680, 0x33F370, 0x5D8360, 0x511970};
+
+// The console line executor's first value: a number, not an address, and
+// passed as it stands (no image base added).
+inline constexpr std::uint64_t kConsoleLineExecutorFirstValue = 0x5B6A8B0;
+
+// Execute function of a console command. The game passes further arguments;
+// the plugin reads only the compiled parameter block and the selected
+// reference (null when nothing is selected).
+using ConsoleExecuteFunction = bool (*)(const void* parameterInfo, const std::uint8_t* compiledBlock,
+                                        void* selectedReference);
+
+// One record of the game's console command table (stride 88).
+struct ConsoleCommandEntry {
+    const char* name;                    // 0x00 command name, may be null
+    const char* secondText;              // 0x08 second text of the entry
+    std::uint32_t opcode;                // 0x10 the table ends, for us, at an opcode >= 0x347
+    std::uint8_t unknown14[4];           // 0x14
+    const char* helpText;                // 0x18
+    std::uint8_t flag;                   // 0x20
+    std::uint8_t unknown21;              // 0x21
+    std::uint16_t parameterCount;        // 0x22
+    std::uint8_t unknown24[4];           // 0x24
+    const void* parameterDescription;    // 0x28 describes the command's arguments
+    ConsoleExecuteFunction execute;      // 0x30 run when the command is entered
+    std::uint8_t gameFields[0x20];       // 0x38 to 0x57, never touched
+};
+static_assert(sizeof(ConsoleCommandEntry) == 88);
+static_assert(offsetof(ConsoleCommandEntry, name) == 0x00);
+static_assert(offsetof(ConsoleCommandEntry, secondText) == 0x08);
+static_assert(offsetof(ConsoleCommandEntry, opcode) == 0x10);
+static_assert(offsetof(ConsoleCommandEntry, helpText) == 0x18);
+static_assert(offsetof(ConsoleCommandEntry, flag) == 0x20);
+static_assert(offsetof(ConsoleCommandEntry, parameterCount) == 0x22);
+static_assert(offsetof(ConsoleCommandEntry, parameterDescription) == 0x28);
+static_assert(offsetof(ConsoleCommandEntry, execute) == 0x30);
+
+inline constexpr std::uint32_t kConsoleCommandTableEnd = 0x347;
+
+struct GameReference;
+
+// Virtual table of a reference; slot 34 answers the reference's type code.
+using ReferenceTypeCodeFunction = std::uint8_t (*)(const GameReference* reference);
+struct GameReferenceVtable {
+    const void* slots0To33[34];          // 0x000
+    ReferenceTypeCodeFunction typeCode;  // 0x110 slot 34
+};
+static_assert(offsetof(GameReferenceVtable, typeCode) == 0x110);
+
+// The only reference type code SetRandomName accepts ('K').
+inline constexpr std::uint8_t kAcceptedReferenceType = 75;
+
+// A reference placed in the world; owned by the game.
+struct GameReference {
+    const GameReferenceVtable* vtable;   // 0x00
+    std::uint8_t unknown08[0x20];        // 0x08
+    std::uint32_t formId;                // 0x28
+    std::uint8_t unknown2C[0x6C];        // 0x2C
+    void* defaultObject;                 // 0x98 its name serves when the reference has none
+    std::uint8_t unknownA0[0x28];        // 0xA0
+    void* extraDataList;                 // 0xC8 null when the reference has none
+};
+static_assert(offsetof(GameReference, vtable) == 0x00);
+static_assert(offsetof(GameReference, formId) == 0x28);
+static_assert(offsetof(GameReference, defaultObject) == 0x98);
+static_assert(offsetof(GameReference, extraDataList) == 0xC8);
+
+// A game string entry; its NUL-terminated text follows the header.
+struct GameStringEntry {
+    std::uint8_t unknown00[8];           // 0x00
+    std::uint64_t value;                 // 0x08 zero when the entry holds no text
+    std::uint8_t unknown10[4];           // 0x10
+    std::uint8_t flags;                  // 0x14 bit 0x02: the text is not stored inline
+    std::uint8_t unknown15[3];           // 0x15
+};                                       // 0x18 text
+static_assert(offsetof(GameStringEntry, value) == 0x08);
+static_assert(offsetof(GameStringEntry, flags) == 0x14);
+static_assert(sizeof(GameStringEntry) == 0x18);
+
+inline constexpr std::uint8_t kStringEntryNotInline = 0x02;
+
+// Extra data record of type 150: the reference's own display name.
+struct DisplayNameExtra {
+    std::uint8_t unknown00[0x18];        // 0x00
+    const GameStringEntry* name;         // 0x18 may be null
+};
+static_assert(offsetof(DisplayNameExtra, name) == 0x18);
+
+inline constexpr std::uint8_t kDisplayNameExtraType = 150;
+
+// ---- The host's records ----
+
+struct HostMessage {
+    std::uint8_t unknown00[8];           // 0x00
+    std::uint32_t type;                  // 0x08 2: the game's data has loaded
+};
+static_assert(offsetof(HostMessage, type) == 0x08);
+
+inline constexpr std::uint32_t kHostMessageDataLoaded = 2;
+
+using HostMessageListener = void (*)(HostMessage* message);
+using HostCallback = void (*)(void* argument);
+
+struct HostInterface {
+    std::uint8_t unknown00[0x10];                      // 0x00
+    void* (*queryInterface)(std::uint32_t id);         // 0x10
+    std::uint32_t (*getPluginHandle)();                // 0x18
+};
+static_assert(offsetof(HostInterface, queryInterface) == 0x10);
+static_assert(offsetof(HostInterface, getPluginHandle) == 0x18);
+
+inline constexpr std::uint32_t kMessagingInterfaceId = 1;
+inline constexpr std::uint32_t kCallbackInterfaceId = 3;
+
+// Interface 1.
+struct MessagingInterface {
+    std::uint8_t unknown00[8];                                                         // 0x00
+    bool (*registerListener)(std::uint32_t plugin, const char* sender, HostMessageListener listener);  // 0x08
+};
+static_assert(offsetof(MessagingInterface, registerListener) == 0x08);
+
+// Interface 3: takes one callback.
+struct CallbackInterface {
+    std::uint8_t unknown00[8];                          // 0x00
+    bool (*registerCallback)(HostCallback callback);    // 0x08
+};
+static_assert(offsetof(CallbackInterface, registerCallback) == 0x08);

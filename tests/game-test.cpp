@@ -1,0 +1,141 @@
+#include "command/reference.h"
+#include "game/console.h"
+#include "game/game_addresses.h"
+#include "support/simulated_game.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+using GameTest = SimulatedGameTest;
+
+TEST_F(GameTest, OwnDisplayNameWinsOverTheDefaultObject)
+{
+    auto reference = sim::MakeReference(0x1A, 75, "Settler");
+    sim::SetOwnName(*reference, "Mara Quill");
+    EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Mara Quill");
+}
+
+TEST_F(GameTest, DefaultObjectNameServesWhenThereIsNoOwnName)
+{
+    struct Case {
+        const char* what;
+        void (*prepare)(sim::Reference&);
+    };
+    const Case cases[] = {
+        {"no display-name record", [](sim::Reference&) {}},
+        {"no extra data list", [](sim::Reference& r) { sim::DropExtraList(r); }},
+        {"null string entry", [](sim::Reference& r) { sim::SetNullNameEntry(r); }},
+        {"entry value zero", [](sim::Reference& r) { sim::SetOwnName(r, "Mara", 0); }},
+        {"text not inline", [](sim::Reference& r) { sim::SetOwnName(r, "Mara", 1, 0x02); }},
+        {"text not inline among other flags", [](sim::Reference& r) { sim::SetOwnName(r, "Mara", 1, 0xFF); }},
+        {"empty own name", [](sim::Reference& r) { sim::SetOwnName(r, ""); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto reference = sim::MakeReference(0x1A, 75, "Settler");
+        c.prepare(*reference);
+        EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Settler");
+    }
+}
+
+TEST_F(GameTest, OtherEntryFlagsDoNotHideTheOwnName)
+{
+    auto reference = sim::MakeReference(0x1A);
+    sim::SetOwnName(*reference, "Mara", 1, 0xFD);
+    EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Mara");
+}
+
+TEST_F(GameTest, NoNameAtAllGivesEmptyText)
+{
+    auto noObject = sim::MakeReference(0x1A);
+    sim::DropDefaultObject(*noObject);
+    EXPECT_EQ(GetDisplayName(AsGameReference(*noObject)), "");
+
+    auto nullName = sim::MakeReference(0x1B);
+    nullName->defaultObject.name = std::nullopt;
+    EXPECT_EQ(GetDisplayName(AsGameReference(*nullName)), "");
+
+    auto emptyName = sim::MakeReference(0x1C, 75, "");
+    EXPECT_EQ(GetDisplayName(AsGameReference(*emptyName)), "");
+
+    EXPECT_EQ(GetDisplayName(nullptr), "");
+}
+
+TEST_F(GameTest, SetDisplayNameNeedsBothPointers)
+{
+    auto reference = sim::MakeReference(0x1A);
+    EXPECT_FALSE(SetDisplayName(nullptr, "Mara"));
+    EXPECT_FALSE(SetDisplayName(&reference->extraList, nullptr));
+    EXPECT_TRUE(reference->extraList.namesSet.empty());
+
+    EXPECT_TRUE(SetDisplayName(&reference->extraList, "Mara"));
+    EXPECT_EQ(reference->extraList.namesSet, std::vector<std::string>{"Mara"});
+    EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Mara");
+}
+
+TEST_F(GameTest, SetDisplayNameIsTrueEvenWhenTheGameIgnoresIt)
+{
+    auto reference = sim::MakeReference(0x1A, 75, "Settler");
+    reference->extraList.setting = sim::NameSetting::Ignore;
+    EXPECT_TRUE(SetDisplayName(&reference->extraList, "Mara"));
+    EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Settler");
+}
+
+TEST_F(GameTest, FormIdTextIsEightUpperCaseDigits)
+{
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {0x1A, "0000001A"}, {0, "00000000"}, {0xFF000800, "FF000800"}, {0xABCDEF, "00ABCDEF"},
+        {0xFFFFFFFF, "FFFFFFFF"}};
+    for (const auto& [formId, text] : cases) {
+        auto reference = sim::MakeReference(formId);
+        EXPECT_EQ(FormIdToText(AsGameReference(*reference)), text);
+    }
+    EXPECT_EQ(FormIdToText(nullptr), "");
+}
+
+TEST_F(GameTest, TypeCodeComesFromVirtualSlot34)
+{
+    for (std::uint8_t code : {std::uint8_t{75}, std::uint8_t{0x3E}, std::uint8_t{0}}) {
+        auto reference = sim::MakeReference(0x1A, code);
+        EXPECT_EQ(ReferenceTypeCode(AsGameReference(*reference)), code);
+    }
+}
+
+TEST_F(GameTest, ConsolePrintWaitsForTheConsole)
+{
+    sim::RemoveConsole();
+    ConsolePrint("%s", "before the console");
+    EXPECT_TRUE(sim::ConsoleSeen().lines.empty());
+
+    sim::MakeConsole();
+    ConsolePrint("%s and %d", "after", 2);
+    const auto seen = sim::ConsoleSeen();
+    EXPECT_EQ(seen.lines, std::vector<std::string>{"after and 2"});
+    EXPECT_EQ(seen.formats, std::vector<std::string>{"%s and %d"});
+    ASSERT_EQ(seen.consoles.size(), 1U);
+    EXPECT_EQ(seen.consoles[0], sim::ConsoleObject());
+}
+
+TEST_F(GameTest, ConsoleLineGoesToTheExecutorWithItsFirstValue)
+{
+    ExecuteConsoleLine("CGF \"Varnel.RenameRefFromCachedData\" 0000001A");
+    const auto seen = sim::ConsoleSeen();
+    ASSERT_EQ(seen.executed.size(), 1U);
+    EXPECT_EQ(seen.executed[0].firstValue, 0x5B6A8B0U);
+    EXPECT_EQ(seen.executed[0].line, "CGF \"Varnel.RenameRefFromCachedData\" 0000001A");
+}
+
+TEST_F(GameTest, CommandTableStartsAtItsOffset)
+{
+    sim::LayCommandTable(sim::GameCommands());
+    EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(ConsoleCommandTable()), sim::CommandEntry(0));
+    EXPECT_STREQ(ConsoleCommandTable()[2].name, "CloseFile");
+    EXPECT_EQ(ConsoleCommandTable()[2].opcode, 0x102U);
+    EXPECT_EQ(ConsoleCommandTable()[2].parameterDescription, sim::ParameterDescriptionOf(2));
+}
+
+}  // namespace
