@@ -1,0 +1,265 @@
+#include "command/set_random_name.h"
+#include "support/scratch_folder.h"
+#include "support/simulated_game.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <set>
+#include <string>
+#include <vector>
+
+// GCC takes the replaced operators below for a mismatched pair.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+// Lets a test make the next allocation fail, to show that an exception from
+// beneath the command never reaches the game.
+namespace {
+bool failNextAllocation = false;
+}
+
+void* operator new(std::size_t size)
+{
+    if (failNextAllocation) {
+        failNextAllocation = false;
+        throw std::bad_alloc();
+    }
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kScriptLineFor1A = "CGF \"Varnel.RenameRefFromCachedData\" 0000001A";
+const std::string kFemaleNames = "Anna\nBeth\r\nCara\n";
+const std::string kMaleNames = "Dov\nEmil\nFinn\n";
+
+struct CommandRun {
+    bool result;
+    std::vector<std::string> lines;
+    std::vector<std::string> formats;
+    std::vector<std::string> executed;
+};
+
+class CommandTest : public SimulatedGameTest {
+protected:
+    void SetUp() override
+    {
+        SimulatedGameTest::SetUp();
+        scratch_ = EnterScratchFolder();
+        reference_ = sim::MakeReference(0x1A, 75, "Settler");
+    }
+    void TearDown() override { LeaveScratchFolder(scratch_); }
+
+    CommandRun Run(const std::vector<std::string>& arguments, void* selected,
+                   sim::BlockHeader header = sim::BlockHeader::Short)
+    {
+        const auto block = sim::ComposeParameterBlock(arguments, header);
+        sim::ClearConsole();
+        CommandRun run{ExecuteSetRandomName(nullptr, block.data(), selected), {}, {}, {}};
+        const auto seen = sim::ConsoleSeen();
+        run.lines = seen.lines;
+        run.formats = seen.formats;
+        for (const auto& executed : seen.executed) {
+            EXPECT_EQ(executed.firstValue, 0x5B6A8B0U);
+            run.executed.push_back(executed.line);
+        }
+        return run;
+    }
+
+    CommandRun Run(const std::vector<std::string>& arguments) { return Run(arguments, sim::Selected(*reference_)); }
+
+    void ExpectFailure(const CommandRun& run, const std::vector<std::string>& lines)
+    {
+        EXPECT_FALSE(run.result);
+        EXPECT_EQ(run.lines, lines);
+        EXPECT_TRUE(run.executed.empty());
+    }
+
+    void ExpectNameUnchanged() { EXPECT_EQ(sim::ShownName(*reference_), "Settler"); }
+
+    std::unique_ptr<sim::Reference> reference_;
+
+private:
+    ScratchFolder scratch_;
+};
+
+TEST_F(CommandTest, SelectedReferenceIsCheckedFirst)
+{
+    ExpectFailure(Run({"female"}, nullptr), {"Error: no selected reference. Aborting function call."});
+
+    for (std::uint8_t code : {std::uint8_t{0}, std::uint8_t{0x3E}, std::uint8_t{74}, std::uint8_t{76}}) {
+        auto other = sim::MakeReference(0x1A, code);
+        ExpectFailure(Run({"female"}, sim::Selected(*other)),
+                      {"Error: selected reference is not an Actor or Object Reference. Aborting function call."});
+    }
+
+    auto noList = sim::MakeReference(0xFF000800);
+    sim::DropExtraList(*noList);
+    ExpectFailure(Run({"female"}, sim::Selected(*noList)),
+                  {"Error: the specified actor [FF000800] has no attached extra data which is "
+                   "unsupported.Aborting function call."});
+}
+
+TEST_F(CommandTest, ArgumentMustBeExactlyFemaleOrMale)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    WriteNameList("MaleNames.txt", kMaleNames);
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* line;
+    };
+    const Case cases[] = {
+        {{}, "Error: no name was specified. Aborting function call."},
+        {{"female", "male"}, "Error: size of std::vector 'Parameters' > 1. Aborting function call."},
+        {{"", ""}, "Error: size of std::vector 'Parameters' > 1. Aborting function call."},
+        {{""}, "Error: std::vector 'Parameters' is empty. Aborting function call."},
+        {{"Female"}, "Error: command parameter is not supported. Aborting function call."},
+        {{"MALE"}, "Error: command parameter is not supported. Aborting function call."},
+        {{"females"}, "Error: command parameter is not supported. Aborting function call."},
+        {{"male "}, "Error: command parameter is not supported. Aborting function call."},
+        {{"fem"}, "Error: command parameter is not supported. Aborting function call."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? "no argument" : c.arguments.front());
+        for (auto header : {sim::BlockHeader::Short, sim::BlockHeader::Long}) {
+            ExpectFailure(Run(c.arguments, sim::Selected(*reference_), header), {c.line});
+            ExpectNameUnchanged();
+        }
+    }
+}
+
+TEST_F(CommandTest, ArgumentIsComparedAsNulTerminatedText)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    const auto run = Run({"female\0male"s});
+    EXPECT_TRUE(run.result);
+    EXPECT_TRUE(run.lines.empty());
+}
+
+TEST_F(CommandTest, RenamesFromTheChosenListAndCallsTheScript)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    WriteNameList("MaleNames.txt", kMaleNames);
+    const std::pair<const char*, std::set<std::string>> lists[] = {
+        {"female", {"Anna", "Beth", "Cara"}}, {"male", {"Dov", "Emil", "Finn"}}};
+    for (const auto& [argument, names] : lists) {
+        for (auto header : {sim::BlockHeader::Short, sim::BlockHeader::Long}) {
+            const auto run = Run({argument}, sim::Selected(*reference_), header);
+            EXPECT_TRUE(run.result);
+            EXPECT_TRUE(run.lines.empty());
+            EXPECT_EQ(run.executed, std::vector<std::string>{kScriptLineFor1A});
+            EXPECT_EQ(names.count(sim::ShownName(*reference_)), 1U) << sim::ShownName(*reference_);
+        }
+    }
+}
+
+TEST_F(CommandTest, EveryNameOfTheListIsReachedAndNothingElse)
+{
+    WriteNameList("FemaleNames.txt", "Anna\n\nBeth\r\n\n\nCara\nDora");
+    std::set<std::string> given;
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_TRUE(Run({"female"}).result);
+        given.insert(sim::ShownName(*reference_));
+    }
+    EXPECT_EQ(given, (std::set<std::string>{"Anna", "Beth", "Cara", "Dora"}));
+}
+
+TEST_F(CommandTest, ScriptLineCarriesTheEightDigitFormId)
+{
+    WriteNameList("MaleNames.txt", kMaleNames);
+    auto reference = sim::MakeReference(0xFF000800);
+    const auto run = Run({"male"}, sim::Selected(*reference));
+    EXPECT_TRUE(run.result);
+    EXPECT_EQ(run.executed, std::vector<std::string>{"CGF \"Varnel.RenameRefFromCachedData\" FF000800"});
+}
+
+TEST_F(CommandTest, MissingListShowsTwoLines)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    ExpectFailure(Run({"male"}),
+                  {"Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call.",
+                   "Error: int 'NameCount' is out of range. Aborting function call."});
+    ExpectNameUnchanged();
+}
+
+TEST_F(CommandTest, EmptyListShowsOneLine)
+{
+    for (const char* bytes : {"", "\x1A"}) {
+        WriteNameList("MaleNames.txt", bytes);
+        ExpectFailure(Run({"male"}), {"Error: int 'NameCount' is out of range. Aborting function call."});
+        ExpectNameUnchanged();
+    }
+}
+
+TEST_F(CommandTest, OnlyEmptyLinesFromTheDrawnNumberOnGiveNoName)
+{
+    WriteNameList("FemaleNames.txt", "\n\r\n\n");
+    ExpectFailure(Run({"female"}), {"Error: std::string 'sNewName' is empty. Aborting function call."});
+    ExpectNameUnchanged();
+    EXPECT_TRUE(reference_->extraList.namesSet.empty());
+}
+
+TEST_F(CommandTest, NameReadBackEmptyIsACriticalError)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    auto nameless = sim::MakeReference(0x1A, 75, "");
+    nameless->extraList.setting = sim::NameSetting::ShowOther;
+    ExpectFailure(Run({"female"}, sim::Selected(*nameless)),
+                  {"Error: critical error occured during renaming. Please see the log for details."});
+}
+
+TEST_F(CommandTest, NameThatDidNotTakeIsReportedWithTheShownName)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    reference_->extraList.setting = sim::NameSetting::ShowOther;
+    reference_->extraList.otherName = "Someone Else";
+    ExpectFailure(Run({"female"}),
+                  {"Selected actor [0000001A | Someone Else] couldn't receive a name. Please see the log for details."});
+
+    reference_->extraList.setting = sim::NameSetting::Ignore;
+    ExpectFailure(Run({"female"}),
+                  {"Selected actor [0000001A | Someone Else] couldn't receive a name. Please see the log for details."});
+}
+
+TEST_F(CommandTest, PercentSignsReachTheConsoleAsTheyStand)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    reference_->extraList.setting = sim::NameSetting::ShowOther;
+    reference_->extraList.otherName = "100% %s%n%d %";
+    const auto run = Run({"female"});
+    ExpectFailure(run, {"Selected actor [0000001A | 100% %s%n%d %] couldn't receive a name. Please see the log for "
+                        "details."});
+    EXPECT_EQ(run.formats, std::vector<std::string>{"%s"});
+}
+
+TEST_F(CommandTest, NamesWithPercentSignsAreGivenAsTheyStand)
+{
+    WriteNameList("MaleNames.txt", "50% %s%n\n");
+    const auto run = Run({"male"});
+    EXPECT_TRUE(run.result);
+    EXPECT_EQ(sim::ShownName(*reference_), "50% %s%n");
+}
+
+TEST_F(CommandTest, ExceptionBeneathTheCommandBecomesOneLine)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    const auto block = sim::ComposeParameterBlock({"female"});
+    sim::ClearConsole();
+    failNextAllocation = true;
+    EXPECT_FALSE(ExecuteSetRandomName(nullptr, block.data(), sim::Selected(*reference_)));
+    failNextAllocation = false;
+    const auto seen = sim::ConsoleSeen();
+    EXPECT_EQ(seen.lines, std::vector<std::string>{"Error: unexpected failure (std::bad_alloc). Aborting function call."});
+    EXPECT_TRUE(seen.executed.empty());
+    ExpectNameUnchanged();
+}
+
+}  // namespace
