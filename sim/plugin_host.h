@@ -1,0 +1,23 @@
+#pragma once
+
+// Loads a plugin DLL into the simulated game as the script extender does,
+// and lets tests stand in for the Windows functions it imports.
+
+#include <string>
+
+namespace sim {
+
+struct LoadedPlugin {
+    void* module = nullptr;                    // null when the DLL did not load
+    bool (*load)(const void* host) = nullptr;  // SFSEPlugin_Load
+    const void* versionRecord = nullptr;       // SFSEPlugin_Version
+};
+
+LoadedPlugin LoadPluginLibrary(const std::string& path);
+
+// Points the module's import of `function` from `dll` at `replacement` and
+// returns what it pointed at before (null when the module imports no such
+// function).
+void* PatchImport(void* module, const std::string& dll, const std::string& function, void* replacement);
+
+}  // namespace sim

@@ -1,0 +1,14 @@
+#include "plugin/fatal_error.h"
+
+#include <windows.h>
+
+void ReportFatalError(std::string message)
+{
+    const std::string caption = GetPluginName() + " v" + GetPluginVersionText();
+    {
+        const std::wstring wideCaption = Utf8ToWide(caption);
+        const std::wstring wideMessage = Utf8ToWide(message);
+        MessageBoxW(nullptr, wideMessage.c_str(), wideCaption.c_str(), MB_OK);
+    }
+    TerminateProcess(GetCurrentProcess(), 0);
+}

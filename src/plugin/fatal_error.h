@@ -1,0 +1,28 @@
+#pragma once
+
+// The fatal error report: a message box naming where the plugin failed,
+// then the end of the game process. Only used while the plugin loads.
+
+#include "plugin/plugin_version.h"
+
+#include <cstdint>
+#include <string>
+
+// "Fatal error has occured in function <function> at line <line>", two empty
+// lines, "Error text: ", then " -> <error text>", each line ended by LF.
+std::string ComposeFatalErrorText(const std::string& functionName, std::uint32_t lineNumber,
+                                  const std::string& errorText);
+
+// The name field of the record, up to its first zero byte.
+std::string GetPluginName(const PluginVersionData& record = SFSEPlugin_Version);
+
+// "<major>.<minor>" of the record's plugin version.
+std::string GetPluginVersionText(const PluginVersionData& record = SFSEPlugin_Version);
+
+// UTF-8 to UTF-16 wide text; a byte that is not valid UTF-8 becomes U+FFFD.
+std::wstring Utf8ToWide(const std::string& text);
+
+// Shows `message` in a message box captioned with the plugin's name and
+// version, then terminates the process with exit code 0. Returns only if
+// termination does.
+void ReportFatalError(std::string message);

@@ -1,0 +1,66 @@
+#include "plugin/fatal_error.h"
+
+#include <cstring>
+
+std::string ComposeFatalErrorText(const std::string& functionName, std::uint32_t lineNumber,
+                                  const std::string& errorText)
+{
+    return "Fatal error has occured in function " + functionName + " at line " + std::to_string(lineNumber) +
+           "\n\n\nError text: \n -> " + errorText + "\n";
+}
+
+std::string GetPluginName(const PluginVersionData& record)
+{
+    return std::string(record.name, strnlen(record.name, sizeof record.name));
+}
+
+std::string GetPluginVersionText(const PluginVersionData& record)
+{
+    const unsigned major = (record.pluginVersion >> 24) & 0xFF;
+    const unsigned minor = (record.pluginVersion >> 16) & 0xFF;
+    return std::to_string(major) + "." + std::to_string(minor);
+}
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one UTF-8 sequence at `text[at]`; moves `at` past it.
+char32_t DecodeUtf8(const std::string& text, std::size_t& at)
+{
+    const auto lead = static_cast<unsigned char>(text[at++]);
+    if (lead < 0x80)
+        return lead;
+    const int trailing = lead >= 0xF5 ? -1 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
+    if (trailing < 0 || at + static_cast<std::size_t>(trailing) > text.size())
+        return kReplacement;
+    char32_t code = lead & (0x3F >> trailing);
+    for (int i = 0; i < trailing; ++i) {
+        const auto next = static_cast<unsigned char>(text[at]);
+        if ((next & 0xC0) != 0x80)
+            return kReplacement;
+        code = code << 6 | (next & 0x3F);
+        ++at;
+    }
+    const bool overlong = (trailing == 2 && code < 0x800) || (trailing == 3 && code < 0x10000);
+    const bool invalid = code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF);
+    return overlong || invalid ? kReplacement : code;
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(const std::string& text)
+{
+    std::wstring wide;
+    wide.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const char32_t code = DecodeUtf8(text, at);
+        if (sizeof(wchar_t) == 2 && code > 0xFFFF) {
+            wide += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+            wide += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            wide += static_cast<wchar_t>(code);
+        }
+    }
+    return wide;
+}

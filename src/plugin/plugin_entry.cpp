@@ -1,0 +1,57 @@
+// The DLL's entry points: what the host calls, and Windows' own entry point.
+
+#include "game/game_addresses.h"
+#include "plugin/command_install.h"
+#include "plugin/fatal_error.h"
+
+#include <windows.h>
+
+namespace {
+
+std::uint32_t pluginHandle = 0;
+
+void OnHostMessage(HostMessage* message) noexcept
+{
+    try {
+        if (message->type == kHostMessageDataLoaded)
+            InstallSetRandomName(ConsoleCommandTable());
+    } catch (...) {
+        // Nothing may reach the host.
+    }
+}
+
+void EmptyCallback(void* /*argument*/) {}
+
+bool LoadPlugin(const HostInterface* host)
+{
+    pluginHandle = host->getPluginHandle();
+    const HMODULE game = GetModuleHandleW(nullptr);
+    RememberGameModule(reinterpret_cast<std::uintptr_t>(game));
+    if (game == nullptr) {
+        const std::string message = ComposeFatalErrorText(
+            "SFSEPlugin_Load", 545, "Installation error: Starfield.exe handle couldn't be acquired");
+        ReportFatalError(message);
+        return false;
+    }
+    // Both interfaces are needed: without one the plugin would be half set up.
+    const auto* messaging = static_cast<const MessagingInterface*>(host->queryInterface(kMessagingInterfaceId));
+    const auto* callbacks = static_cast<const CallbackInterface*>(host->queryInterface(kCallbackInterfaceId));
+    if (messaging == nullptr || callbacks == nullptr)
+        return false;
+    messaging->registerListener(pluginHandle, "SFSE", &OnHostMessage);
+    callbacks->registerCallback(&EmptyCallback);
+    return true;
+}
+
+}  // namespace
+
+extern "C" bool SFSEPlugin_Load(const HostInterface* host) noexcept
+{
+    try {
+        return LoadPlugin(host);
+    } catch (...) {
+        return false;
+    }
+}
+
+BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD /*reason*/, LPVOID /*reserved*/) { return TRUE; }

@@ -1,0 +1,86 @@
+// The DLL file as the host and Windows see it, without running its code.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+template <typename T>
+const T* At(const std::uint8_t* base, DWORD rva)
+{
+    return reinterpret_cast<const T*>(base + rva);
+}
+
+// Finds an export by walking the export table of a DLL mapped as an image
+// resource, as the host does before it loads a plugin.
+const std::uint8_t* FindExport(const std::uint8_t* base, const char* wanted)
+{
+    const auto* nt = At<IMAGE_NT_HEADERS64>(base, static_cast<DWORD>(At<IMAGE_DOS_HEADER>(base, 0)->e_lfanew));
+    const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(base, directory.VirtualAddress);
+    const auto* names = At<DWORD>(base, exports->AddressOfNames);
+    const auto* ordinals = At<WORD>(base, exports->AddressOfNameOrdinals);
+    const auto* functions = At<DWORD>(base, exports->AddressOfFunctions);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+        if (std::strcmp(At<char>(base, names[i]), wanted) == 0)
+            return base + functions[ordinals[i]];
+    }
+    return nullptr;
+}
+
+std::vector<std::uint8_t> ExpectedVersionRecord()
+{
+    std::vector<std::uint8_t> bytes(604, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t value) { std::memcpy(&bytes[at], &value, 4); };
+    put32(0x000, 1);
+    put32(0x004, 0x02060000);
+    std::memcpy(&bytes[0x008], "Varnel - SFSE Plugin by Dorrik", 30);
+    std::memcpy(&bytes[0x108], "Dorrik", 6);
+    put32(0x210, 0x010F0D80);
+    return bytes;
+}
+
+TEST(DllFile, VersionRecordReadsRightWithoutRunningThePlugin)
+{
+    HMODULE mapped = LoadLibraryExA("Varnel.dll", nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(mapped, nullptr);
+    // A module mapped as a resource carries flags in its low bits.
+    const auto* base = reinterpret_cast<const std::uint8_t*>(reinterpret_cast<std::uintptr_t>(mapped) & ~std::uintptr_t{3});
+    const std::uint8_t* record = FindExport(base, "SFSEPlugin_Version");
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(std::vector<std::uint8_t>(record, record + 604), ExpectedVersionRecord());
+    EXPECT_NE(FindExport(base, "SFSEPlugin_Load"), nullptr);
+    FreeLibrary(mapped);
+}
+
+std::string VersionString(const std::vector<char>& info, const char* name)
+{
+    void* value = nullptr;
+    UINT length = 0;
+    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(info.data(), path.c_str(), &value, &length) || length == 0)
+        return {};
+    return static_cast<const char*>(value);
+}
+
+TEST(DllFile, VersionResourceSaysWhatThePluginIs)
+{
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA("Varnel.dll", &ignored);
+    ASSERT_GT(size, 0U);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA("Varnel.dll", 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020006U);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000000U);
+    EXPECT_EQ(VersionString(info, "ProductName"), "Varnel - SFSE Plugin by Dorrik");
+    EXPECT_NE(VersionString(info, "FileDescription").find("SetRandomName"), std::string::npos);
+    EXPECT_EQ(VersionString(info, "FileVersion"), "2.6.0.0");
+}
+
+}  // namespace

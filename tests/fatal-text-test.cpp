@@ -1,0 +1,79 @@
+#include "plugin/fatal_error.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+PluginVersionData RecordWithVersion(std::uint32_t version)
+{
+    PluginVersionData record = SFSEPlugin_Version;
+    record.pluginVersion = version;
+    return record;
+}
+
+TEST(FatalErrorText, LoadFailureTextIsLaidOutExactly)
+{
+    EXPECT_EQ(ComposeFatalErrorText("SFSEPlugin_Load", 545,
+                                    "Installation error: Starfield.exe handle couldn't be acquired"),
+              "Fatal error has occured in function SFSEPlugin_Load at line 545\n"
+              "\n"
+              "\n"
+              "Error text: \n"
+              " -> Installation error: Starfield.exe handle couldn't be acquired\n");
+}
+
+TEST(FatalErrorText, LineNumberIsPlainDecimal)
+{
+    EXPECT_EQ(ComposeFatalErrorText("f", 0, "e"), "Fatal error has occured in function f at line 0\n\n\nError text: \n -> e\n");
+    EXPECT_EQ(ComposeFatalErrorText("f", 4294967295U, ""),
+              "Fatal error has occured in function f at line 4294967295\n\n\nError text: \n -> \n");
+}
+
+TEST(FatalErrorText, VersionTextShowsMajorAndMinorOnly)
+{
+    EXPECT_EQ(GetPluginVersionText(), "2.6");
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {EncodeVersion(2, 6, 0, 0), "2.6"},
+        {EncodeVersion(2, 6, 3, 1), "2.6"},
+        {EncodeVersion(2, 0, 0, 0), "2.0"},
+        {EncodeVersion(10, 6, 0, 0), "10.6"},
+        {EncodeVersion(255, 255, 4095, 15), "255.255"},
+    };
+    for (const auto& [version, text] : cases)
+        EXPECT_EQ(GetPluginVersionText(RecordWithVersion(version)), text);
+}
+
+TEST(FatalErrorText, CaptionPartsComeFromTheVersionRecord)
+{
+    EXPECT_EQ(GetPluginName(), "Varnel - SFSE Plugin by Dorrik");
+    EXPECT_EQ(GetPluginName() + " v" + GetPluginVersionText(), "Varnel - SFSE Plugin by Dorrik v2.6");
+    PluginVersionData full = SFSEPlugin_Version;
+    std::memset(full.name, 'x', sizeof full.name);  // no zero byte at all
+    EXPECT_EQ(GetPluginName(full), std::string(256, 'x'));
+}
+
+TEST(FatalErrorText, VersionRecordHoldsTheHostsValues)
+{
+    const auto& record = SFSEPlugin_Version;
+    EXPECT_EQ(record.recordVersion, 1U);
+    EXPECT_EQ(record.pluginVersion, 0x02060000U);
+    EXPECT_EQ(record.compatibleVersions[0], 0x010F0D80U);
+    for (std::size_t i = 1; i < 16; ++i)
+        EXPECT_EQ(record.compatibleVersions[i], 0U);
+    EXPECT_STREQ(record.author, "Dorrik");
+}
+
+TEST(FatalErrorText, Utf8BecomesWideText)
+{
+    EXPECT_EQ(Utf8ToWide("Varnel v2.6 -> ok\n"), L"Varnel v2.6 -> ok\n");
+    EXPECT_EQ(Utf8ToWide(""), L"");
+    EXPECT_EQ(Utf8ToWide("\xC3\xA9t\xC3\xA9"), L"\u00E9t\u00E9");
+    EXPECT_EQ(Utf8ToWide("\xE2\x82\xAC"), L"\u20AC");
+    EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), L"\U0001F600");
+    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFD" L"b");
+    EXPECT_EQ(Utf8ToWide("\xC3"), L"\uFFFD");
+}
+
+}  // namespace

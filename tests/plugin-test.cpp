@@ -1,0 +1,289 @@
+// The real DLL, loaded into the simulated game as the host loads it.
+#include "sim/command_table.h"
+#include "sim/console.h"
+#include "sim/game_image.h"
+#include "sim/host.h"
+#include "sim/plugin_host.h"
+#include "sim/references.h"
+#include "support/scratch_folder.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const sim::LoadedPlugin& Plugin()
+{
+    static const sim::LoadedPlugin plugin = sim::LoadPluginLibrary("Varnel.dll");
+    return plugin;
+}
+
+std::vector<sim::EntryBytes> TableBytes(std::size_t entries)
+{
+    std::vector<sim::EntryBytes> table;
+    for (std::size_t i = 0; i < entries; ++i)
+        table.push_back(sim::CommandEntryBytes(i));
+    return table;
+}
+
+template <typename T>
+T Field(std::size_t entry, std::size_t offset)
+{
+    return sim::Load<T>(sim::CommandEntry(entry), offset);
+}
+
+class PluginTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sim::StartGame();
+        sim::MakeConsole();
+        ASSERT_NE(Plugin().module, nullptr) << "Varnel.dll did not load";
+        ASSERT_NE(Plugin().load, nullptr);
+    }
+
+    bool Load() { return Plugin().load(sim::HostInterfaceRecord()); }
+
+    // Lays `commands`, loads the plugin and delivers one data-loaded message.
+    void InstallInto(const std::vector<sim::CommandSpec>& commands)
+    {
+        sim::LayCommandTable(commands);
+        ASSERT_TRUE(Load());
+        sim::SendHostMessage(2);
+    }
+
+    void ExpectTableUnchanged(const std::vector<sim::CommandSpec>& commands)
+    {
+        sim::LayCommandTable(commands);
+        const auto before = TableBytes(commands.size());
+        ASSERT_TRUE(Load());
+        sim::SendHostMessage(2);
+        EXPECT_EQ(TableBytes(commands.size()), before);
+    }
+};
+
+TEST_F(PluginTest, LoadRegistersWithTheHost)
+{
+    sim::Host().pluginHandle = 0x1234;
+    EXPECT_TRUE(Load());
+    const auto& host = sim::Host();
+    EXPECT_EQ(host.handleRequests, 1);
+    EXPECT_EQ(host.queriedIds, (std::vector<std::uint32_t>{1, 3}));
+    ASSERT_EQ(host.listeners.size(), 1U);
+    EXPECT_EQ(host.listeners[0].plugin, 0x1234U);
+    EXPECT_EQ(host.listeners[0].sender, "SFSE");
+    EXPECT_NE(host.listeners[0].listener, nullptr);
+    ASSERT_EQ(host.callbacks.size(), 1U);
+    ASSERT_NE(host.callbacks[0], nullptr);
+    reinterpret_cast<void (*)(void*)>(host.callbacks[0])(nullptr);  // does nothing, returns
+    EXPECT_EQ(host.wrongSlotCalls, 0);
+}
+
+TEST_F(PluginTest, LoadIgnoresRegistrationResults)
+{
+    sim::Host().registrationSucceeds = false;
+    EXPECT_TRUE(Load());
+    EXPECT_EQ(sim::Host().listeners.size(), 1U);
+    EXPECT_EQ(sim::Host().callbacks.size(), 1U);
+}
+
+TEST_F(PluginTest, LoadFailsWithoutEitherInterface)
+{
+    sim::Host().offersMessaging = false;
+    EXPECT_FALSE(Load());
+    EXPECT_TRUE(sim::Host().listeners.empty());
+    EXPECT_TRUE(sim::Host().callbacks.empty());
+
+    sim::ResetHost();
+    sim::Host().offersCallbacks = false;
+    EXPECT_FALSE(Load());
+    EXPECT_TRUE(sim::Host().listeners.empty());
+    EXPECT_TRUE(sim::Host().callbacks.empty());
+}
+
+TEST_F(PluginTest, OnlyTheDataLoadedMessageInstalls)
+{
+    const auto commands = sim::GameCommands();
+    sim::LayCommandTable(commands);
+    const auto before = TableBytes(commands.size());
+    ASSERT_TRUE(Load());
+    for (std::uint32_t type : {0U, 1U, 3U, 4U, 8U, 0x102U, 0xFFFFFFFFU})
+        sim::SendHostMessage(type);
+    EXPECT_EQ(TableBytes(commands.size()), before);
+}
+
+TEST_F(PluginTest, InstallationRewritesTogglePathLineOnly)
+{
+    const auto commands = sim::GameCommands();
+    sim::LayCommandTable(commands);
+    const auto before = TableBytes(commands.size());
+    const std::size_t toggle = *sim::FindCommand("TogglePathLine");
+    const std::size_t closeFile = *sim::FindCommand("CloseFile");
+    ASSERT_TRUE(Load());
+    sim::SendHostMessage(2);
+
+    EXPECT_STREQ(Field<const char*>(toggle, sim::kEntryNameAt), "SetRandomName");
+    EXPECT_STREQ(Field<const char*>(toggle, sim::kEntrySecondTextAt), "added by Varnel - SFSE Plugin by Dorrik");
+    const char* help = Field<const char*>(toggle, sim::kEntryHelpTextAt);
+    ASSERT_NE(help, nullptr);
+    EXPECT_STREQ(help, "");
+    EXPECT_EQ(Field<std::uint8_t>(toggle, sim::kEntryFlagAt), 1);
+    EXPECT_EQ(Field<std::uint16_t>(toggle, sim::kEntryParameterCountAt), 1);
+    EXPECT_EQ(Field<const void*>(toggle, sim::kEntryParameterDescriptionAt), sim::ParameterDescriptionOf(closeFile));
+    EXPECT_NE(Field<const void*>(toggle, sim::kEntryExecuteAt), nullptr);
+
+    // Every byte that is not one of the written fields keeps its value.
+    const auto after = TableBytes(commands.size());
+    const std::pair<std::size_t, std::size_t> written[] = {{0x00, 8}, {0x08, 8}, {0x18, 8}, {0x20, 1},
+                                                           {0x22, 2}, {0x28, 8}, {0x30, 8}};
+    for (std::size_t entry = 0; entry < commands.size(); ++entry) {
+        for (std::size_t byte = 0; byte < sim::kCommandEntrySize; ++byte) {
+            bool isWritten = false;
+            for (const auto& [at, size] : written)
+                isWritten = isWritten || (entry == toggle && byte >= at && byte < at + size);
+            if (!isWritten) {
+                EXPECT_EQ(after[entry][byte], before[entry][byte]) << "entry " << entry << " byte " << byte;
+            }
+        }
+    }
+}
+
+TEST_F(PluginTest, SecondDataLoadedMessageChangesNothing)
+{
+    InstallInto(sim::GameCommands());
+    const auto installed = TableBytes(sim::GameCommands().size());
+    sim::SendHostMessage(2);
+    EXPECT_EQ(TableBytes(sim::GameCommands().size()), installed);
+}
+
+TEST_F(PluginTest, SearchSkipsNullNamesAndFindsEitherOrder)
+{
+    InstallInto({{std::nullopt, 0x100}, {"TogglePathLine", 0x101}, {std::nullopt, 0x102}, {"CloseFile", 0x103},
+                 {"End", 0x347}});
+    EXPECT_STREQ(Field<const char*>(1, sim::kEntryNameAt), "SetRandomName");
+    EXPECT_EQ(Field<const void*>(1, sim::kEntryParameterDescriptionAt), sim::ParameterDescriptionOf(3));
+    EXPECT_EQ(Field<std::uint32_t>(1, sim::kEntryOpcodeAt), 0x101U);
+}
+
+TEST_F(PluginTest, TablesThatLackAMatchStayAsTheyAre)
+{
+    const std::vector<std::vector<sim::CommandSpec>> tables = {
+        // CloseFile missing
+        {{"TogglePathLine", 0x100}, {"Show", 0x101}, {"End", 0x347}},
+        // TogglePathLine missing
+        {{"CloseFile", 0x100}, {"Show", 0x101}, {"End", 0x347}},
+        // names that differ only in case
+        {{"closefile", 0x100}, {"TogglePathLine", 0x101}, {"End", 0x347}},
+        {{"CloseFile", 0x100}, {"togglepathline", 0x101}, {"TOGGLEPATHLINE", 0x102}, {"End", 0x347}},
+        // a longer or shorter name
+        {{"CloseFiles", 0x100}, {"TogglePathLin", 0x101}, {"End", 0x347}},
+        // the table ends (opcode 0x347 or more) before a match
+        {{"CloseFile", 0x347}, {"TogglePathLine", 0x100}, {"End", 0x347}},
+        {{"Show", 0x100}, {"End", 0x348}, {"CloseFile", 0x101}, {"TogglePathLine", 0x102}, {"End", 0x347}},
+        {{"CloseFile", 0x100}, {"End", 0xFFFFFFFF}, {"TogglePathLine", 0x102}, {"End", 0x347}},
+    };
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        SCOPED_TRACE("table " + std::to_string(i));
+        ExpectTableUnchanged(tables[i]);
+    }
+}
+
+TEST_F(PluginTest, InstalledCommandRenamesTheSelectedReference)
+{
+    const ScratchFolder scratch = EnterScratchFolder();
+    WriteNameList("FemaleNames.txt", "Anna\r\nBeth\r\n");
+    InstallInto(sim::GameCommands());
+    const std::size_t entry = *sim::FindCommand("SetRandomName");
+    auto reference = sim::MakeReference(0x1A, 75, "Settler");
+    sim::ClearConsole();
+
+    EXPECT_TRUE(sim::RunCommand(entry, sim::ComposeParameterBlock({"female"}), sim::Selected(*reference)));
+    const std::string name = sim::ShownName(*reference);
+    EXPECT_TRUE(name == "Anna" || name == "Beth") << name;
+    auto seen = sim::ConsoleSeen();
+    EXPECT_TRUE(seen.lines.empty());
+    ASSERT_EQ(seen.executed.size(), 1U);
+    EXPECT_EQ(seen.executed[0].firstValue, 0x5B6A8B0U);
+    EXPECT_EQ(seen.executed[0].line, "CGF \"Varnel.RenameRefFromCachedData\" 0000001A");
+
+    sim::ClearConsole();
+    EXPECT_FALSE(sim::RunCommand(entry, sim::ComposeParameterBlock({"male"}, sim::BlockHeader::Long),
+                                 sim::Selected(*reference)));
+    seen = sim::ConsoleSeen();
+    EXPECT_EQ(seen.lines, (std::vector<std::string>{
+                              "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting "
+                              "function call.",
+                              "Error: int 'NameCount' is out of range. Aborting function call."}));
+    EXPECT_EQ(sim::ShownName(*reference), name);
+    LeaveScratchFolder(scratch);
+}
+
+// Stand-ins for the Windows functions of the fatal path.
+struct FatalPathRecord {
+    std::wstring text;
+    std::wstring caption;
+    UINT style = 0xFFFF;
+    int boxes = 0;
+    HANDLE process = nullptr;
+    UINT exitCode = 0xFFFF;
+    int terminations = 0;
+} fatal;
+
+HMODULE WINAPI NoGameModule(LPCWSTR) { return nullptr; }
+
+int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style)
+{
+    EXPECT_EQ(owner, nullptr);
+    fatal.text = text;
+    fatal.caption = caption;
+    fatal.style = style;
+    ++fatal.boxes;
+    return IDOK;
+}
+
+BOOL WINAPI RecordTermination(HANDLE process, UINT exitCode)
+{
+    fatal.process = process;
+    fatal.exitCode = exitCode;
+    ++fatal.terminations;
+    return FALSE;
+}
+
+TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
+{
+    void* module = Plugin().module;
+    void* getModule = sim::PatchImport(module, "KERNEL32.dll", "GetModuleHandleW",
+                                       reinterpret_cast<void*>(&NoGameModule));
+    void* messageBox = sim::PatchImport(module, "USER32.dll", "MessageBoxW",
+                                        reinterpret_cast<void*>(&RecordMessageBox));
+    void* terminate = sim::PatchImport(module, "KERNEL32.dll", "TerminateProcess",
+                                       reinterpret_cast<void*>(&RecordTermination));
+    ASSERT_NE(getModule, nullptr);
+    ASSERT_NE(messageBox, nullptr);
+    ASSERT_NE(terminate, nullptr);
+
+    const bool loaded = Load();
+
+    sim::PatchImport(module, "KERNEL32.dll", "GetModuleHandleW", getModule);
+    sim::PatchImport(module, "USER32.dll", "MessageBoxW", messageBox);
+    sim::PatchImport(module, "KERNEL32.dll", "TerminateProcess", terminate);
+
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(fatal.boxes, 1);
+    EXPECT_EQ(fatal.text, L"Fatal error has occured in function SFSEPlugin_Load at line 545\n\n\nError text: \n"
+                          L" -> Installation error: Starfield.exe handle couldn't be acquired\n");
+    EXPECT_EQ(fatal.caption, L"Varnel - SFSE Plugin by Dorrik v2.6");
+    EXPECT_EQ(fatal.style, 0U);
+    EXPECT_EQ(fatal.terminations, 1);
+    EXPECT_EQ(fatal.process, GetCurrentProcess());
+    EXPECT_EQ(fatal.exitCode, 0U);
+    EXPECT_TRUE(sim::Host().listeners.empty());
+    EXPECT_TRUE(sim::Host().callbacks.empty());
+    EXPECT_TRUE(sim::Host().queriedIds.empty());
+}
+
+}  // namespace
