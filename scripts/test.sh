@@ -31,7 +31,7 @@ run_preset() {
   local wine=build/$preset/wine-run.sh
   [ -x "$wine" ] && timeout 300 "$wine" wineboot --init >/dev/null 2>&1
   log=$(mktemp)
-  ctest --preset "$preset" -j "$(nproc)" --timeout 300 2>&1 | tee "$log"
+  ctest --preset "$preset" -j "$(nproc)" --timeout 90 --repeat after-timeout:2 2>&1 | tee "$log"
   local summary total bad
   summary=$(grep -E 'tests failed out of [0-9]+' "$log" | tail -n 1)
   rm -f "$log"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The plugin as the game runs it, without the game: builds the real DLL and
+# runs it in the simulated game console under Wine.
+#   scripts/demo.sh                         a short scripted session
+#   scripts/demo.sh --interactive           type console lines yourself
+#   scripts/demo.sh --names FOLDER ...      name lists from FOLDER (default: data/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target varnel_demo release_zip >/dev/null
+echo "Built build/windows/bin/Varnel.dll and the release zip build/windows/release/Varnel-2.6.0.zip"
+echo "(install: unpack the zip into the game's Data folder, beside Starfield.exe)"
+echo
+exec build/windows/wine-run.sh build/windows/bin/varnel_demo.exe "$@"
