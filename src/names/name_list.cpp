@@ -150,6 +150,21 @@ std::string ReadNameOfList(const std::string& path, std::int32_t lineNumber) noe
     }
 }
 
+bool VisitLinesOfList(const std::string& path, const std::function<void(const std::string& line)>& visit) noexcept
+{
+    try {
+        ListReader reader;
+        if (!OpenList(reader, path))
+            return false;
+        std::string line;
+        while (NextLine(reader, line))
+            visit(line);
+        return !reader.stream.bad();
+    } catch (...) {
+        return false;
+    }
+}
+
 std::int32_t CountNames(std::string fileName) noexcept
 {
     try {

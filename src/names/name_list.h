@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,11 @@ std::int32_t CountLinesOfList(const std::string& path) noexcept;
 // The first non-empty line at or after `lineNumber` of the list at `path`,
 // cut before a NUL byte; empty when there is none or the list is unreadable.
 std::string ReadNameOfList(const std::string& path, std::int32_t lineNumber) noexcept;
+
+// Calls `visit` with each line of the list at `path`, in order, as the
+// functions above see it (NUL bytes not yet cut). False when the list cannot
+// be opened or reading fails part-way.
+bool VisitLinesOfList(const std::string& path, const std::function<void(const std::string& line)>& visit) noexcept;
 
 // True when something exists at `path`; an error while testing counts as absent.
 bool ListExists(const std::string& path) noexcept;
