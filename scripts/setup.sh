@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-tidy cppcheck valgrind
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
-  zip unzip
+  zip unzip jq
 )
 
 missing=()

@@ -50,5 +50,9 @@ run_preset linux
 run_preset linux-asan
 run_preset windows
 
+step "static checks (clang-tidy, cppcheck)" bash scripts/static-checks.sh
+step "fuzzing (a few seconds per target)" bash scripts/fuzz.sh 5
+step "reproducible DLL and release zip" bash scripts/check-reproducible.sh
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

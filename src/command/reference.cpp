@@ -43,7 +43,7 @@ std::string FormIdToText(const GameReference* reference)
 {
     if (reference == nullptr)
         return {};
-    char digits[kFormIdDigits];
+    char digits[kFormIdDigits] = {};
     const auto result = std::to_chars(digits, digits + kFormIdDigits, reference->formId, 16);
     std::string text(kFormIdDigits - static_cast<std::size_t>(result.ptr - digits), '0');
     for (const char* digit = digits; digit != result.ptr; ++digit)
