@@ -49,13 +49,33 @@ bool FillChunk(ListReader& reader)
     return reader.next != reader.end;
 }
 
+// Number of line feeds in [begin, end), eight bytes at a time: lists are
+// mostly short lines, so a byte loop or a memchr per line would dominate.
+std::int64_t CountLineFeeds(const char* begin, const char* end)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+    std::int64_t feeds = 0;
+    for (; end - begin >= 8; begin += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, begin, sizeof word);
+        word ^= kOnes * static_cast<unsigned char>(kLineFeed);  // line feeds become zero bytes
+        // High bit of each byte set exactly where the byte is zero.
+        const std::uint64_t zeroes = ~(((word & kLow7) + kLow7) | word | kLow7);
+        feeds += static_cast<std::int64_t>(((zeroes >> 7) * kOnes) >> 56);
+    }
+    for (; begin != end; ++begin)
+        feeds += *begin == kLineFeed ? 1 : 0;
+    return feeds;
+}
+
 // Passes over `count` lines; false when the input ends first.
 bool SkipLines(ListReader& reader, std::int64_t count)
 {
     while (count > 0) {
         if (!FillChunk(reader))
             return false;
-        const auto feeds = std::count(reader.next, reader.end, kLineFeed);
+        const auto feeds = CountLineFeeds(reader.next, reader.end);
         if (feeds < count) {
             count -= feeds;
             reader.next = reader.end;
@@ -119,7 +139,7 @@ std::int32_t CountLinesOfList(const std::string& path) noexcept
         std::int64_t lines = 0;
         bool lineOpen = false;  // bytes seen since the last line feed
         while (FillChunk(reader)) {
-            lines += std::count(reader.next, reader.end, kLineFeed);
+            lines += CountLineFeeds(reader.next, reader.end);
             lineOpen = reader.end[-1] != kLineFeed;
             reader.next = reader.end;
         }
