@@ -21,11 +21,15 @@ step() {
 run_preset() {
   local preset=$1 log
   echo "== $preset: configure and build"
-  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset"; then
+  log=$(mktemp)
+  if ! cmake --preset "$preset" >"$log" 2>&1 || ! cmake --build --preset "$preset" >>"$log" 2>&1; then
+    tail -n 60 "$log"
+    rm -f "$log"
     echo "FAILED: $preset build"
     failed=$((failed + 1))
     return
   fi
+  rm -f "$log"
   echo "== $preset: test"
   # Windows builds: bring the build's Wine prefix up once before the tests.
   local wine=build/$preset/wine-run.sh
@@ -49,6 +53,7 @@ run_preset() {
 run_preset linux
 run_preset linux-asan
 run_preset windows
+run_preset windows-clang
 
 step "static checks (clang-tidy, cppcheck)" bash scripts/static-checks.sh
 step "fuzzing (a few seconds per target)" bash scripts/fuzz.sh 5

@@ -11,7 +11,10 @@
 
 namespace {
 
-constexpr std::size_t kChunkSize = std::size_t{64} * 1024;
+// Reads start small, so a name near the top is found after little reading,
+// and grow, so a long list is read in few calls (each costs a system call).
+constexpr std::size_t kFirstChunkSize = std::size_t{64} * 1024;
+constexpr std::size_t kLargestChunkSize = std::size_t{1024} * 1024;
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 constexpr char kEndOfInput = '\x1A';  // Ctrl+Z ends text-mode input
@@ -20,14 +23,17 @@ constexpr char kEndOfInput = '\x1A';  // Ctrl+Z ends text-mode input
 // applied here, so every platform reads the same bytes the same way.
 struct ListReader {
     std::ifstream stream;
-    std::unique_ptr<char[]> chunk = std::make_unique<char[]>(kChunkSize);
+    std::size_t chunkSize = kFirstChunkSize;  // bytes asked for by the next read
+    std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(chunkSize);
     const char* next = nullptr;  // first unread byte of the chunk
     const char* end = nullptr;   // one past the last usable byte of the chunk
     bool inputEnded = false;     // end of file or 0x1A reached
+    bool filled = false;         // the chunk has been read into before
 };
 
 bool OpenList(ListReader& reader, const std::string& path)
 {
+    reader.stream.rdbuf()->pubsetbuf(nullptr, 0);  // reads go straight into the chunk
     reader.stream.open(path, std::ios::in | std::ios::binary);
     return reader.stream.is_open();
 }
@@ -39,11 +45,17 @@ bool FillChunk(ListReader& reader)
         return true;
     if (reader.inputEnded)
         return false;
-    reader.stream.read(reader.chunk.get(), kChunkSize);
+    if (reader.filled && reader.chunkSize < kLargestChunkSize) {
+        // The chunk is used up: a larger one serves the rest.
+        reader.chunkSize *= 2;
+        reader.chunk = std::make_unique_for_overwrite<char[]>(reader.chunkSize);
+    }
+    reader.filled = true;
+    reader.stream.read(reader.chunk.get(), static_cast<std::streamsize>(reader.chunkSize));
     const auto got = static_cast<std::size_t>(reader.stream.gcount());
     const char* begin = reader.chunk.get();
     const char* stop = static_cast<const char*>(std::memchr(begin, kEndOfInput, got));
-    reader.inputEnded = stop != nullptr || got < kChunkSize;
+    reader.inputEnded = stop != nullptr || got < reader.chunkSize;
     reader.next = begin;
     reader.end = stop != nullptr ? stop : begin + got;
     return reader.next != reader.end;
