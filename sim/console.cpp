@@ -1,8 +1,8 @@
 #include "sim/console.h"
 
 #include "sim/game_image.h"
+#include "sim/printf_text.h"
 
-#include <cstdio>
 #include <mutex>
 
 namespace sim {
@@ -14,17 +14,6 @@ std::function<void(const std::string&)> executedLineHandler;
 
 // The console object itself: the game hands its address to the print function.
 alignas(16) std::uint8_t consoleObject[64];
-
-std::string Format(const char* format, va_list arguments)
-{
-    va_list measuring;
-    va_copy(measuring, arguments);
-    const int length = std::vsnprintf(nullptr, 0, format, measuring);
-    va_end(measuring);
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, arguments);
-    return text;
-}
 
 }  // namespace
 
@@ -55,7 +44,7 @@ void OnExecutedLine(std::function<void(const std::string&)> handler)
 
 void PrintOnConsole(void* console, const char* format, va_list arguments)
 {
-    std::string line = Format(format, arguments);
+    std::string line = PrintfText(format, arguments);
     const std::lock_guard lock(consoleMutex);
     record.lines.push_back(std::move(line));
     record.formats.emplace_back(format);

@@ -3,6 +3,7 @@
 #include "game/console.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -38,6 +39,39 @@ bool OpenList(ListReader& reader, const std::string& path)
     return reader.stream.is_open();
 }
 
+// Byte searches run eight bytes at a time: lists are mostly short lines, and
+// some C runtimes' memchr looks at one byte at a time.
+static_assert(std::endian::native == std::endian::little);
+constexpr std::uint64_t kOnes = 0x0101010101010101;
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+
+// High bit of each byte of `word` set exactly where that byte equals `byte`.
+std::uint64_t MatchingBytes(const char* at, char byte)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    word ^= kOnes * static_cast<unsigned char>(byte);  // matching bytes become zero
+    return ~(((word & kLow7) + kLow7) | word | kLow7);
+}
+
+// The first `byte` in [begin, end), or end.
+const char* FindByte(const char* begin, const char* end, char byte)
+{
+    for (; end - begin >= 8; begin += 8) {
+        if (const std::uint64_t matches = MatchingBytes(begin, byte); matches != 0)
+            return begin + std::countr_zero(matches) / 8;
+    }
+    return std::find(begin, end, byte);
+}
+
+std::int64_t CountLineFeeds(const char* begin, const char* end)
+{
+    std::int64_t feeds = 0;
+    for (; end - begin >= 8; begin += 8)
+        feeds += static_cast<std::int64_t>(((MatchingBytes(begin, kLineFeed) >> 7) * kOnes) >> 56);
+    return feeds + std::count(begin, end, kLineFeed);
+}
+
 // Makes at least one unread byte available; false when the input has ended.
 bool FillChunk(ListReader& reader)
 {
@@ -54,31 +88,11 @@ bool FillChunk(ListReader& reader)
     reader.stream.read(reader.chunk.get(), static_cast<std::streamsize>(reader.chunkSize));
     const auto got = static_cast<std::size_t>(reader.stream.gcount());
     const char* begin = reader.chunk.get();
-    const char* stop = static_cast<const char*>(std::memchr(begin, kEndOfInput, got));
-    reader.inputEnded = stop != nullptr || got < reader.chunkSize;
+    const char* stop = FindByte(begin, begin + got, kEndOfInput);
+    reader.inputEnded = stop != begin + got || got < reader.chunkSize;
     reader.next = begin;
-    reader.end = stop != nullptr ? stop : begin + got;
+    reader.end = stop;
     return reader.next != reader.end;
-}
-
-// Number of line feeds in [begin, end), eight bytes at a time: lists are
-// mostly short lines, so a byte loop or a memchr per line would dominate.
-std::int64_t CountLineFeeds(const char* begin, const char* end)
-{
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
-    std::int64_t feeds = 0;
-    for (; end - begin >= 8; begin += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, begin, sizeof word);
-        word ^= kOnes * static_cast<unsigned char>(kLineFeed);  // line feeds become zero bytes
-        // High bit of each byte set exactly where the byte is zero.
-        const std::uint64_t zeroes = ~(((word & kLow7) + kLow7) | word | kLow7);
-        feeds += static_cast<std::int64_t>(((zeroes >> 7) * kOnes) >> 56);
-    }
-    for (; begin != end; ++begin)
-        feeds += *begin == kLineFeed ? 1 : 0;
-    return feeds;
 }
 
 // Passes over `count` lines; false when the input ends first.
@@ -94,9 +108,7 @@ bool SkipLines(ListReader& reader, std::int64_t count)
             continue;
         }
         for (; count > 0; --count)
-            reader.next = static_cast<const char*>(
-                              std::memchr(reader.next, kLineFeed,
-                                          static_cast<std::size_t>(reader.end - reader.next))) + 1;
+            reader.next = FindByte(reader.next, reader.end, kLineFeed) + 1;
     }
     return true;
 }
@@ -109,10 +121,9 @@ bool NextLine(ListReader& reader, std::string& line)
     if (!FillChunk(reader))
         return false;
     do {
-        const auto left = static_cast<std::size_t>(reader.end - reader.next);
-        const auto* feed = static_cast<const char*>(std::memchr(reader.next, kLineFeed, left));
-        if (feed == nullptr) {
-            line.append(reader.next, left);
+        const char* feed = FindByte(reader.next, reader.end, kLineFeed);
+        if (feed == reader.end) {
+            line.append(reader.next, reader.end);
             reader.next = reader.end;
             continue;
         }

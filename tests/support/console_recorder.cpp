@@ -1,9 +1,9 @@
 #include "support/console_recorder.h"
 
 #include "game/console.h"
+#include "sim/printf_text.h"
 
 #include <cstdarg>
-#include <cstdio>
 
 std::vector<std::string>& RecordedConsoleLines()
 {
@@ -27,14 +27,8 @@ void ConsolePrint(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    va_list measuring;
-    va_copy(measuring, arguments);
-    const int length = std::vsnprintf(nullptr, 0, format, measuring);
-    va_end(measuring);
-    std::string line(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    std::vsnprintf(line.data(), line.size() + 1, format, arguments);
+    RecordedConsoleLines().push_back(sim::PrintfText(format, arguments));
     va_end(arguments);
-    RecordedConsoleLines().push_back(line);
 }
 
 void ExecuteConsoleLine(const char* commandLine)

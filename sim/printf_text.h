@@ -1,0 +1,23 @@
+#pragma once
+
+// printf-style formatting into a string, as the game's console does it.
+// Header-only and portable: native tests use it too.
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace sim {
+
+inline std::string PrintfText(const char* format, va_list arguments)
+{
+    va_list measuring;
+    va_copy(measuring, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, arguments);
+    return text;
+}
+
+}  // namespace sim
