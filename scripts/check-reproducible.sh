@@ -7,7 +7,7 @@ work=$(mktemp -d /tmp/varnel-repro.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 for copy in first second-with-a-longer-name; do
   mkdir -p "$work/$copy"
-  git ls-files -z --cached --others --exclude-standard | xargs -0 tar -cf - | tar -xf - -C "$work/$copy"
+  tar --exclude=./build --exclude=./.git -cf - . | tar -xf - -C "$work/$copy"
   (cd "$work/$copy" && bash scripts/package.sh build/windows >/dev/null)
 done
 status=0
