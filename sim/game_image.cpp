@@ -35,6 +35,18 @@ void InstallFunction(std::uintptr_t offset, const void* target)
     FlushInstructionCache(GetCurrentProcess(), at, kStubSize);
 }
 
+// A crash in a test ends the process at once with a line saying where,
+// instead of waiting on Wine's debugger.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
+{
+    std::fprintf(stderr, "simulated game: exception 0x%08lx at %p\n",
+                 static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode),
+                 exception->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
 std::uintptr_t ImageBase()
@@ -57,6 +69,7 @@ std::uint8_t* GameAddress(std::uintptr_t offset, std::size_t size)
 
 void StartGame()
 {
+    SetUnhandledExceptionFilter(&ReportCrash);
     InstallFunction(kConsolePrintOffset, reinterpret_cast<const void*>(&PrintOnConsole));
     InstallFunction(kConsoleExecutorOffset, reinterpret_cast<const void*>(&ExecuteOnConsole));
     InstallFunction(kExtraDataLookupOffset, reinterpret_cast<const void*>(&LookupExtraDataFunction));
