@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <memory>
+#include <vector>
 
 namespace {
 
@@ -28,8 +28,8 @@ constexpr char kEndOfInput = '\x1A';  // Ctrl+Z ends text-mode input
 // call costs more than reading the list (several times over under Wine).
 char* ThreadChunk()
 {
-    thread_local const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(kLargestChunkSize);
-    return chunk.get();
+    thread_local std::vector<char> chunk(kLargestChunkSize);
+    return chunk.data();
 }
 
 struct ListReader {
