@@ -10,7 +10,6 @@ namespace {
 
 std::mutex consoleMutex;
 ConsoleRecord record;
-std::function<void(const std::string&)> executedLineHandler;
 
 // The console object itself: the game hands its address to the print function.
 alignas(16) std::uint8_t consoleObject[64];
@@ -27,7 +26,6 @@ void ClearConsole()
 {
     const std::lock_guard lock(consoleMutex);
     record = {};
-    executedLineHandler = nullptr;
 }
 
 void MakeConsole() { Store<const void*>(GameAddress(kConsoleObjectOffset), 0, consoleObject); }
@@ -35,12 +33,6 @@ void MakeConsole() { Store<const void*>(GameAddress(kConsoleObjectOffset), 0, co
 void RemoveConsole() { Store<const void*>(GameAddress(kConsoleObjectOffset), 0, nullptr); }
 
 const void* ConsoleObject() { return consoleObject; }
-
-void OnExecutedLine(std::function<void(const std::string&)> handler)
-{
-    const std::lock_guard lock(consoleMutex);
-    executedLineHandler = std::move(handler);
-}
 
 void PrintOnConsole(void* console, const char* format, va_list arguments)
 {
@@ -53,14 +45,8 @@ void PrintOnConsole(void* console, const char* format, va_list arguments)
 
 void ExecuteOnConsole(std::uint64_t firstValue, const char* commandLine)
 {
-    std::function<void(const std::string&)> handler;
-    {
-        const std::lock_guard lock(consoleMutex);
-        record.executed.push_back({firstValue, commandLine});
-        handler = executedLineHandler;
-    }
-    if (handler)
-        handler(commandLine);
+    const std::lock_guard lock(consoleMutex);
+    record.executed.push_back({firstValue, commandLine});
 }
 
 }  // namespace sim

@@ -5,7 +5,6 @@
 
 #include <cstdarg>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,10 +30,6 @@ void ClearConsole();
 void MakeConsole();
 void RemoveConsole();
 const void* ConsoleObject();
-
-// Called for every executed line after it is recorded (the demo runs the
-// script call this way); empty by default.
-void OnExecutedLine(std::function<void(const std::string&)> handler);
 
 // The game's functions, installed at their offsets by StartGame.
 void PrintOnConsole(void* console, const char* format, va_list arguments);

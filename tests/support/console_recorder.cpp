@@ -11,16 +11,9 @@ std::vector<std::string>& RecordedConsoleLines()
     return lines;
 }
 
-std::vector<std::string>& RecordedCommandLines()
-{
-    static std::vector<std::string> lines;
-    return lines;
-}
-
 void ClearConsoleRecord()
 {
     RecordedConsoleLines().clear();
-    RecordedCommandLines().clear();
 }
 
 void ConsolePrint(const char* format, ...)
@@ -29,9 +22,4 @@ void ConsolePrint(const char* format, ...)
     va_start(arguments, format);
     RecordedConsoleLines().push_back(sim::PrintfText(format, arguments));
     va_end(arguments);
-}
-
-void ExecuteConsoleLine(const char* commandLine)
-{
-    RecordedCommandLines().emplace_back(commandLine);
 }

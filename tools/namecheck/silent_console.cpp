@@ -2,5 +2,3 @@
 #include "game/console.h"
 
 void ConsolePrint(const char* /*format*/, ...) {}
-
-void ExecuteConsoleLine(const char* /*commandLine*/) {}
