@@ -8,7 +8,7 @@ trap 'rm -rf "$work"' EXIT
 for copy in first second-with-a-longer-name; do
   mkdir -p "$work/$copy"
   tar --exclude=./build --exclude=./.git -cf - . | tar -xf - -C "$work/$copy"
-  (cd "$work/$copy" && bash scripts/package.sh build/windows >/dev/null)
+  (cd "$work/$copy" && bash scripts/package.sh >/dev/null)
 done
 status=0
 for file in bin/Varnel.dll release/Varnel-2.6.0.zip; do

@@ -39,7 +39,6 @@ struct ListReader {
     const char* next = nullptr;  // first unread byte of the chunk
     const char* end = nullptr;   // one past the last usable byte of the chunk
     bool inputEnded = false;     // end of file or 0x1A reached
-    bool filled = false;         // the chunk has been read into before
 };
 
 bool OpenList(ListReader& reader, const std::string& path)
@@ -89,9 +88,8 @@ bool FillChunk(ListReader& reader)
         return true;
     if (reader.inputEnded)
         return false;
-    if (reader.filled)
+    if (reader.next != nullptr)  // not the first read
         reader.chunkSize = std::min(reader.chunkSize * 2, kLargestChunkSize);
-    reader.filled = true;
     reader.stream.read(reader.chunk, static_cast<std::streamsize>(reader.chunkSize));
     const auto got = static_cast<std::size_t>(reader.stream.gcount());
     const char* begin = reader.chunk;
