@@ -1,18 +1,36 @@
 #!/usr/bin/env bash
-# clang-tidy and cppcheck over src/, both with no findings allowed. Needs the
-# compile databases of the linux and windows builds (scripts/test.sh makes them).
+# clang-tidy and cppcheck over everything we ship or run (src/, sim/, tools/,
+# tests/), with no findings allowed. Needs the compile databases of the linux
+# and windows builds (scripts/test.sh makes them). Files are chosen by their
+# path relative to the repository root, so the checkout may live anywhere.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd -P)
 status=0
 mingw_cxx=/usr/lib/gcc/x86_64-w64-mingw32/12-posix/include/c++
+linted='(src|sim|tools|tests)/'
 
-portable=$(jq -r '.[].file' build/linux/compile_commands.json 2>/dev/null | grep '/src/.*\.cpp$' | sort -u)
-windows=$(jq -r '.[].file' build/windows/compile_commands.json 2>/dev/null | grep '/src/.*\.cpp$' | sort -u |
-          grep -vxF -f <(printf '%s\n' $portable))
+# The project's own sources of one build, relative to the root. Fuzz targets
+# are built by clang's libFuzzer preset only and are checked there.
+own_sources() {
+  jq -r '.[].file' "build/$1/compile_commands.json" 2>/dev/null | while read -r file; do
+    realpath -m --relative-to="$root" "$file"
+  done | grep -E "^$linted.*\.cpp\$" | grep -v '^tests/fuzz/' | sort -u
+}
+
+# Headers are reported only when they are the project's own.
+header_filter="^$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')/$linted"
+
+portable=$(own_sources linux)
+windows=$(own_sources windows | grep -vxF -f <(printf '%s\n' $portable))
+if [ -z "$portable" ] || [ -z "$windows" ]; then
+  echo "static checks: no compile database (build the linux and windows presets first)"
+  exit 1
+fi
 echo "== clang-tidy (native build): $(echo $portable | wc -w) files"
-clang-tidy --quiet -p build/linux $portable 2>/dev/null || status=1
+clang-tidy --quiet -p build/linux --header-filter="$header_filter" $portable 2>/dev/null || status=1
 echo "== clang-tidy (Windows build): $(echo $windows | wc -w) files"
-clang-tidy --quiet -p build/windows --extra-arg=--target=x86_64-w64-mingw32 \
+clang-tidy --quiet -p build/windows --header-filter="$header_filter" --extra-arg=--target=x86_64-w64-mingw32 \
   --extra-arg=-isystem$mingw_cxx --extra-arg=-isystem$mingw_cxx/x86_64-w64-mingw32 $windows 2>/dev/null || status=1
 
 # The name-list operations and the fatal report take their text by value,
@@ -20,7 +38,7 @@ clang-tidy --quiet -p build/windows --extra-arg=--target=x86_64-w64-mingw32 \
 echo "== cppcheck"
 cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability \
   --suppress=passedByValue:src/names/name_list.cpp --suppress=passedByValue:src/plugin/fatal_error.cpp \
-  --std=c++20 --inline-suppr -I src -D_WIN32 src/ || status=1
+  --std=c++20 --inline-suppr -I src -I . -I tests -D_WIN32 src/ sim/ tools/ tests/ || status=1
 
 [ $status -eq 0 ] && echo "static checks: no findings"
 exit $status

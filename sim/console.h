@@ -11,7 +11,7 @@
 namespace sim {
 
 struct ExecutedLine {
-    std::uint64_t firstValue;  // as the executor was given it
+    std::string executor;  // name of the executor object the line ran on
     std::string line;
 };
 
@@ -31,8 +31,21 @@ void MakeConsole();
 void RemoveConsole();
 const void* ConsoleObject();
 
+// The objects the console line executor works on: the game keeps a pointer
+// to one in its global at kConsoleExecutorObjectOffset. The simulation has
+// two, so a test can see which one a line ran on.
+enum class Executor { Game, Other };
+const void* ExecutorObject(Executor which);
+// Points the game's global at an executor object, or at nothing (null).
+void UseExecutorObject(const void* object);
+
+// Calls the real game would have crashed on, kept until ForgetFaults (which
+// StartGame calls), so ClearConsole between two commands does not hide them.
+std::vector<std::string> Faults();
+void ForgetFaults();
+
 // The game's functions, installed at their offsets by StartGame.
 void PrintOnConsole(void* console, const char* format, va_list arguments);
-void ExecuteOnConsole(std::uint64_t firstValue, const char* commandLine);
+void ExecuteOnConsole(const void* executor, const char* commandLine);
 
 }  // namespace sim

@@ -76,7 +76,9 @@ void StartGame()
     InstallFunction(kObjectNameOffset, reinterpret_cast<const void*>(&ObjectNameFunction));
     InstallFunction(kSetDisplayNameOffset, reinterpret_cast<const void*>(&SetDisplayNameFunction));
     RemoveConsole();
+    UseExecutorObject(nullptr);
     ClearConsole();
+    ForgetFaults();
     LayCommandTable({});
     ResetHost();
 }

@@ -14,6 +14,7 @@ namespace sim {
 
 inline constexpr std::uintptr_t kConsoleObjectOffset = 0x60BBF80;
 inline constexpr std::uintptr_t kCommandTableOffset = 0x5D8FB30;
+inline constexpr std::uintptr_t kConsoleExecutorObjectOffset = 0x619CDD0;
 inline constexpr std::uintptr_t kConsolePrintOffset = 0x1E341C0;
 inline constexpr std::uintptr_t kConsoleExecutorOffset = 0x1E2B680;
 inline constexpr std::uintptr_t kExtraDataLookupOffset = 0x33F370;
@@ -26,8 +27,9 @@ std::uintptr_t ImageBase();
 // Image base + offset; aborts the program if the image does not cover it.
 std::uint8_t* GameAddress(std::uintptr_t offset, std::size_t size = 8);
 
-// Lays out the game: function stubs at their offsets, no console, an empty
-// command table, a fresh host. Safe to call again to start over.
+// Lays out the game: function stubs at their offsets, no console, no
+// executor object, an empty command table, a fresh host. Safe to call again
+// to start over.
 void StartGame();
 
 // Reads and writes a value of a record at a byte offset.

@@ -56,7 +56,11 @@ protected:
         scratch_ = EnterScratchFolder();
         reference_ = sim::MakeReference(0x1A, 75, "Settler");
     }
-    void TearDown() override { LeaveScratchFolder(scratch_); }
+    void TearDown() override
+    {
+        LeaveScratchFolder(scratch_);
+        SimulatedGameTest::TearDown();
+    }
 
     CommandRun Run(const std::vector<std::string>& arguments, void* selected,
                    sim::BlockHeader header = sim::BlockHeader::Short)
@@ -68,7 +72,7 @@ protected:
         run.lines = seen.lines;
         run.formats = seen.formats;
         for (const auto& executed : seen.executed) {
-            EXPECT_EQ(executed.firstValue, 0x5B6A8B0U);
+            EXPECT_EQ(executed.executor, "the game's console line executor");
             run.executed.push_back(executed.line);
         }
         return run;
@@ -246,6 +250,33 @@ TEST_F(CommandTest, NamesWithPercentSignsAreGivenAsTheyStand)
     const auto run = Run({"male"});
     EXPECT_TRUE(run.result);
     EXPECT_EQ(sim::ShownName(*reference_), "50% %s%n");
+}
+
+TEST_F(CommandTest, ScriptCallRunsOnTheExecutorObjectTheGameHoldsAtTheTime)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    const auto block = sim::ComposeParameterBlock({"female"});
+    const std::pair<sim::Executor, const char*> objects[] = {
+        {sim::Executor::Other, "a second executor object"},
+        {sim::Executor::Game, "the game's console line executor"},
+        {sim::Executor::Other, "a second executor object"}};
+    for (const auto& [object, name] : objects) {
+        sim::UseExecutorObject(sim::ExecutorObject(object));
+        sim::ClearConsole();
+        EXPECT_TRUE(ExecuteSetRandomName(nullptr, block.data(), sim::Selected(*reference_)));
+        const auto seen = sim::ConsoleSeen();
+        ASSERT_EQ(seen.executed.size(), 1U);
+        EXPECT_EQ(seen.executed[0].executor, name);
+        EXPECT_EQ(seen.executed[0].line, kScriptLineFor1A);
+    }
+}
+
+TEST_F(CommandTest, NoExecutorObjectLeavesTheNameAndSkipsTheScriptCall)
+{
+    WriteNameList("FemaleNames.txt", "Anna\n");
+    sim::UseExecutorObject(nullptr);
+    ExpectFailure(Run({"female"}), {"Error: the game's console line executor isn't ready. Aborting function call."});
+    EXPECT_EQ(sim::ShownName(*reference_), "Anna");
 }
 
 TEST_F(CommandTest, ExceptionBeneathTheCommandBecomesOneLine)

@@ -22,7 +22,7 @@ cd "$work"
 expect scripted.txt 'SFSEPlugin_Load returned true'
 expect scripted.txt 'TogglePathLine is now SetRandomName'
 expect scripted.txt '> SetRandomName female'
-expect scripted.txt 'script call: CGF "Varnel.RenameRefFromCachedData" 0001A2B3'
+expect scripted.txt "script call, run on the game's console line executor: CGF \"Varnel.RenameRefFromCachedData\" 0001A2B3"
 expect scripted.txt 'name before: Settler, after: Una'
 expect scripted.txt 'name before: Una, after: Solo'
 expect scripted.txt 'console: Error: command parameter is not supported. Aborting function call.'
@@ -31,13 +31,13 @@ printf 'list\nprid 2C4D5\nSetRandomName male\nSetRandomName\nprid 99\nSetRandomN
   "$wine" "$demo" --interactive --names names > interactive.txt 2>&1 || { echo "interactive session failed"; status=1; }
 expect interactive.txt '0002C4D5  Miner'
 expect interactive.txt 'selected 0002C4D5 (Miner)'
-expect interactive.txt 'script call: CGF "Varnel.RenameRefFromCachedData" 0002C4D5'
+expect interactive.txt "script call, run on the game's console line executor: CGF \"Varnel.RenameRefFromCachedData\" 0002C4D5"
 expect interactive.txt 'name before: Miner, after: Solo'
 expect interactive.txt 'console: Error: no name was specified. Aborting function call.'
 expect interactive.txt 'no reference with FormID 99'
 expect interactive.txt "console: Error: size of std::vector 'Parameters' > 1. Aborting function call."
 expect interactive.txt "unknown command 'bogus'"
-if [ "$(grep -c 'script call:' interactive.txt)" != 1 ]; then
+if [ "$(grep -c 'script call, run on' interactive.txt)" != 1 ]; then
   echo "expected exactly one script call before quit"; status=1
 fi
 

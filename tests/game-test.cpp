@@ -120,13 +120,33 @@ TEST_F(GameTest, ConsolePrintWaitsForTheConsole)
     EXPECT_EQ(seen.consoles[0], sim::ConsoleObject());
 }
 
-TEST_F(GameTest, ConsoleLineGoesToTheExecutorWithItsFirstValue)
+TEST_F(GameTest, ConsoleLineRunsOnTheObjectTheGameHolds)
 {
-    ExecuteConsoleLine("CGF \"Varnel.RenameRefFromCachedData\" 0000001A");
+    EXPECT_TRUE(ExecuteConsoleLine("CGF \"Varnel.RenameRefFromCachedData\" 0000001A"));
+    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Other));
+    EXPECT_TRUE(ExecuteConsoleLine("second"));
     const auto seen = sim::ConsoleSeen();
-    ASSERT_EQ(seen.executed.size(), 1U);
-    EXPECT_EQ(seen.executed[0].firstValue, 0x5B6A8B0U);
+    ASSERT_EQ(seen.executed.size(), 2U);
+    EXPECT_EQ(seen.executed[0].executor, "the game's console line executor");
     EXPECT_EQ(seen.executed[0].line, "CGF \"Varnel.RenameRefFromCachedData\" 0000001A");
+    EXPECT_EQ(seen.executed[1].executor, "a second executor object");
+}
+
+TEST_F(GameTest, ConsoleLineWaitsForTheExecutorObject)
+{
+    sim::UseExecutorObject(nullptr);
+    EXPECT_FALSE(ExecuteConsoleLine("CGF \"Varnel.RenameRefFromCachedData\" 0000001A"));
+    EXPECT_TRUE(sim::ConsoleSeen().executed.empty());
+}
+
+TEST_F(GameTest, ExecutorObjectGlobalIsAtItsOffset)
+{
+    // The plugin's table against the number the game's addresses give.
+    EXPECT_EQ(kGameAddressTable.consoleExecutorObjectPointer, 0x619CDD0U);
+    EXPECT_EQ(kGameAddressTable.consoleLineExecutor, 0x1E2B680U);
+    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Other));
+    EXPECT_EQ(sim::Load<const void*>(reinterpret_cast<const void*>(sim::ImageBase() + 0x619CDD0), 0),
+              sim::ExecutorObject(sim::Executor::Other));
 }
 
 TEST_F(GameTest, CommandTableStartsAtItsOffset)

@@ -42,8 +42,14 @@ protected:
     {
         sim::StartGame();
         sim::MakeConsole();
+        sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
         ASSERT_NE(Plugin().module, nullptr) << "Varnel.dll did not load";
         ASSERT_NE(Plugin().load, nullptr);
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(sim::Faults(), std::vector<std::string>{}) << "the real game would have crashed";
     }
 
     bool Load() { return Plugin().load(sim::HostInterfaceRecord()); }
@@ -207,7 +213,7 @@ TEST_F(PluginTest, InstalledCommandRenamesTheSelectedReference)
     auto seen = sim::ConsoleSeen();
     EXPECT_TRUE(seen.lines.empty());
     ASSERT_EQ(seen.executed.size(), 1U);
-    EXPECT_EQ(seen.executed[0].firstValue, 0x5B6A8B0U);
+    EXPECT_EQ(seen.executed[0].executor, "the game's console line executor");
     EXPECT_EQ(seen.executed[0].line, "CGF \"Varnel.RenameRefFromCachedData\" 0000001A");
 
     sim::ClearConsole();

@@ -138,7 +138,9 @@ void RunSetRandomName(Session& session, const std::vector<std::string>& argument
     for (const auto& line : seen.lines)
         Say("   console: " + line);
     for (const auto& executed : seen.executed)
-        Say("   script call: " + executed.line);
+        Say("   script call, run on " + executed.executor + ": " + executed.line);
+    for (const auto& fault : sim::Faults())
+        Say("   GAME CRASH: " + fault);
     if (session.selected != nullptr)
         Say("   name before: " + before + ", after: " + sim::ShownName(*session.selected));
     Say(std::string("   result: ") + (result ? "true" : "false"));
@@ -236,6 +238,7 @@ int main(int argc, char** argv)
 
     sim::StartGame();
     sim::MakeConsole();
+    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
     sim::LayCommandTable(sim::GameCommands());
     Session session;
     AddReference(session, 0x0001A2B3, "Settler");

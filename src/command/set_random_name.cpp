@@ -71,7 +71,9 @@ std::string RenameSelected(const std::uint8_t* compiledBlock, void* selectedRefe
         return "Selected " + kTypeWord + " [" + formIdText + " | " + GetDisplayName(reference) +
                "] couldn't receive a name. Please see the log for details.";
 
-    ExecuteConsoleLine((kScriptCall + formIdText).c_str());
+    // The new name stays even when the script call cannot run.
+    if (!ExecuteConsoleLine((kScriptCall + formIdText).c_str()))
+        return "Error: the game's console line executor isn't ready. Aborting function call.";
     return {};
 }
 

@@ -15,7 +15,11 @@ void ConsolePrint(const char* format, ...)
     va_end(arguments);
 }
 
-void ExecuteConsoleLine(const char* commandLine)
+bool ExecuteConsoleLine(const char* commandLine)
 {
-    ConsoleLineExecutorAddress()(kConsoleLineExecutorFirstValue, commandLine);
+    const ConsoleLineExecutor executor = CurrentConsoleLineExecutor();
+    if (executor.object == nullptr)
+        return false;
+    executor.function(executor.object, commandLine);
+    return true;
 }

@@ -12,5 +12,7 @@ void ConsolePrint(const char* format, ...)
 #endif
     ;
 
-// Runs a text line as if it had been typed into the console.
-void ExecuteConsoleLine(const char* commandLine);
+// Runs a text line as if it had been typed into the console, on the object
+// the game keeps for that. False, with nothing run, while the game has not
+// made that object yet.
+bool ExecuteConsoleLine(const char* commandLine);

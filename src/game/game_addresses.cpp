@@ -51,9 +51,11 @@ ConsolePrintFunction ConsolePrintFunctionAddress()
     return address;
 }
 
-ConsoleLineExecutorFunction ConsoleLineExecutorAddress()
+ConsoleLineExecutor CurrentConsoleLineExecutor()
 {
-    return GameFunctionAt<ConsoleLineExecutorFunction>(gameModule, kGameAddressTable.consoleLineExecutor);
+    const std::uintptr_t base = gameModule;
+    void* const* objectSlot = reinterpret_cast<void* const*>(base + kGameAddressTable.consoleExecutorObjectPointer);
+    return {GameFunctionAt<ConsoleLineExecutorFunction>(base, kGameAddressTable.consoleLineExecutor), *objectSlot};
 }
 
 const void* LookupExtraData(void* extraDataList, std::uint8_t type)

@@ -28,9 +28,16 @@ void SetDisplayNameInGame(void* extraDataList, const char* name);
 std::uint8_t ReferenceTypeCode(const GameReference* reference);
 
 using ConsolePrintFunction = void (*)(void* console, const char* format, va_list arguments);
-using ConsoleLineExecutorFunction = void (*)(std::uint64_t firstValue, const char* commandLine);
+using ConsoleLineExecutorFunction = void (*)(void* executorObject, const char* commandLine);
+
+// The executor's function and the object it works on, both formed from
+// GameModule() at the moment of the call.
+struct ConsoleLineExecutor {
+    ConsoleLineExecutorFunction function;
+    void* object;  // read from the game's global; null until the game made it
+};
 
 // Formed at first use, once, safely against concurrent first callers.
 ConsolePrintFunction ConsolePrintFunctionAddress();
 // Formed at each call from GameModule().
-ConsoleLineExecutorFunction ConsoleLineExecutorAddress();
+ConsoleLineExecutor CurrentConsoleLineExecutor();

@@ -11,19 +11,16 @@
 struct GameAddressTable {
     std::uintptr_t consoleObjectPointer;  // data: pointer to the console object, null until made
     std::uintptr_t consoleCommandTable;   // data: first ConsoleCommandEntry
+    std::uintptr_t consoleExecutorObjectPointer;  // data: pointer to the object the executor works on, null until made
     std::uintptr_t consolePrint;          // (console, format, va_list)
-    std::uintptr_t consoleLineExecutor;   // (first value, command line)
+    std::uintptr_t consoleLineExecutor;   // (object held at consoleExecutorObjectPointer, command line)
     std::uintptr_t extraDataLookup;       // (extra data list, 8-bit type) -> record or null
     std::uintptr_t objectName;            // (object) -> text or null
     std::uintptr_t setDisplayName;        // (extra data list, name)
 };
 
 inline constexpr GameAddressTable kGameAddressTable{
-    0x60BBF80, 0x5D8FB30, 0x1E341C0, 0x1E2B680, 0x33F370, 0x5D8360, 0x511970};
-
-// The console line executor's first value: a number, not an address, and
-// passed as it stands (no image base added).
-inline constexpr std::uint64_t kConsoleLineExecutorFirstValue = 0x5B6A8B0;
+    0x60BBF80, 0x5D8FB30, 0x619CDD0, 0x1E341C0, 0x1E2B680, 0x33F370, 0x5D8360, 0x511970};
 
 // Execute function of a console command. The game passes further arguments;
 // the plugin reads only the compiled parameter block and the selected

@@ -38,7 +38,8 @@ std::size_t commandEntry = 0;
 bool Expect(bool result, const std::vector<std::string>& lines, std::size_t scriptCalls)
 {
     const auto seen = sim::ConsoleSeen();
-    return result == (scriptCalls == 1) && seen.lines == lines && seen.executed.size() == scriptCalls;
+    return result == (scriptCalls == 1) && seen.lines == lines && seen.executed.size() == scriptCalls &&
+           sim::Faults().empty();
 }
 
 bool Run(const std::vector<std::string>& arguments, sim::Reference* reference, const std::vector<std::string>& lines,
@@ -86,6 +87,7 @@ int main(int argc, char** argv)
 
     sim::StartGame();
     sim::MakeConsole();
+    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
     sim::LayCommandTable(sim::GameCommands());
     const auto plugin = sim::LoadPluginLibrary((exeFolder / "Varnel.dll").string());
     if (plugin.load == nullptr || !plugin.load(sim::HostInterfaceRecord())) {

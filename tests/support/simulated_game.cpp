@@ -6,7 +6,13 @@ void SimulatedGameTest::SetUp()
 {
     sim::StartGame();
     sim::MakeConsole();
+    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
     RememberGameModule(sim::ImageBase());
+}
+
+void SimulatedGameTest::TearDown()
+{
+    EXPECT_EQ(sim::Faults(), std::vector<std::string>{}) << "the real game would have crashed";
 }
 
 const GameReference* AsGameReference(sim::Reference& reference)

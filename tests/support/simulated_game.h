@@ -8,11 +8,13 @@
 
 #include <gtest/gtest.h>
 
-// Each test starts with a freshly laid-out simulated game whose console
-// exists, and with the game module remembered as SFSEPlugin_Load would.
+// Each test starts with a freshly laid-out simulated game whose console and
+// console line executor object exist, and with the game module remembered as
+// SFSEPlugin_Load would. A test fails when it made the game crash.
 class SimulatedGameTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
 };
 
 // The selected reference as the plugin's own record type.
