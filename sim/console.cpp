@@ -81,7 +81,10 @@ void UseExecutorObject(const void* object) { Store(GameAddress(kConsoleExecutorO
 
 void PrintOnConsole(void* console, const char* format, va_list arguments)
 {
-    std::string line = PrintfText(format, arguments);
+    va_list measuring;
+    va_copy(measuring, arguments);
+    std::string line = PrintfText(format, measuring, arguments);
+    va_end(measuring);
     const std::lock_guard lock(consoleMutex);
     record.lines.push_back(std::move(line));
     record.formats.emplace_back(format);

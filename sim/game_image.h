@@ -37,14 +37,14 @@ template <typename T>
 T Load(const void* record, std::size_t offset)
 {
     T value;
-    std::memcpy(&value, static_cast<const std::uint8_t*>(record) + offset, sizeof value);
+    std::memcpy(&value, static_cast<const std::uint8_t*>(record) + offset, sizeof(T));
     return value;
 }
 
 template <typename T>
 void Store(void* record, std::size_t offset, T value)
 {
-    std::memcpy(static_cast<std::uint8_t*>(record) + offset, &value, sizeof value);
+    std::memcpy(static_cast<std::uint8_t*>(record) + offset, &value, sizeof(T));
 }
 
 }  // namespace sim

@@ -85,7 +85,7 @@ std::string ShownName(const Reference& reference)
     const auto* list = Load<const ExtraList*>(reference.record.data(), kExtraListAt);
     if (list != nullptr && !list->entry.empty() && Load<std::uint64_t>(list->entry.data(), kEntryValueAt) != 0 &&
         (Load<std::uint8_t>(list->entry.data(), kEntryFlagsAt) & kEntryNotInline) == 0) {
-        const std::string own(reinterpret_cast<const char*>(list->entry.data() + kEntryTextAt));
+        std::string own(reinterpret_cast<const char*>(list->entry.data() + kEntryTextAt));
         if (!own.empty())
             return own;
     }

@@ -1,4 +1,6 @@
 // The DLL file as the host and Windows see it, without running its code.
+#include "sim/host_loader.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,29 +9,6 @@
 #include <vector>
 
 namespace {
-
-template <typename T>
-const T* At(const std::uint8_t* base, DWORD rva)
-{
-    return reinterpret_cast<const T*>(base + rva);
-}
-
-// Finds an export by walking the export table of a DLL mapped as an image
-// resource, as the host does before it loads a plugin.
-const std::uint8_t* FindExport(const std::uint8_t* base, const char* wanted)
-{
-    const auto* nt = At<IMAGE_NT_HEADERS64>(base, static_cast<DWORD>(At<IMAGE_DOS_HEADER>(base, 0)->e_lfanew));
-    const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(base, directory.VirtualAddress);
-    const auto* names = At<DWORD>(base, exports->AddressOfNames);
-    const auto* ordinals = At<WORD>(base, exports->AddressOfNameOrdinals);
-    const auto* functions = At<DWORD>(base, exports->AddressOfFunctions);
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
-        if (std::strcmp(At<char>(base, names[i]), wanted) == 0)
-            return base + functions[ordinals[i]];
-    }
-    return nullptr;
-}
 
 std::vector<std::uint8_t> ExpectedVersionRecord()
 {
@@ -47,12 +26,11 @@ TEST(DllFile, VersionRecordReadsRightWithoutRunningThePlugin)
 {
     HMODULE mapped = LoadLibraryExA("Varnel.dll", nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(mapped, nullptr);
-    // A module mapped as a resource carries flags in its low bits.
-    const auto* base = reinterpret_cast<const std::uint8_t*>(reinterpret_cast<std::uintptr_t>(mapped) & ~std::uintptr_t{3});
-    const std::uint8_t* record = FindExport(base, "SFSEPlugin_Version");
+    const std::uint8_t* base = sim::MappedImageBase(mapped);
+    const std::uint8_t* record = sim::FindExport(base, "SFSEPlugin_Version");
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(std::vector<std::uint8_t>(record, record + 604), ExpectedVersionRecord());
-    EXPECT_NE(FindExport(base, "SFSEPlugin_Load"), nullptr);
+    EXPECT_NE(sim::FindExport(base, "SFSEPlugin_Load"), nullptr);
     FreeLibrary(mapped);
 }
 

@@ -43,7 +43,7 @@ std::string WriteList(const std::string& fileName, int names)
     std::mt19937 engine(7);
     for (int i = 0; i < names; ++i)
         bytes += "Name" + std::to_string(engine() % 100000) + "\r\n";
-    const std::string path = std::string(PluginFolder) + fileName;
+    std::string path = std::string(PluginFolder) + fileName;
     if (const auto folder = fs::path(path).parent_path(); !folder.empty())
         fs::create_directories(folder);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -92,11 +92,11 @@ int main(int argc, char** argv)
         const std::string path = WriteList(fileName, names);
         const int runs = (names >= 1000000 ? 15 : 201) * scale;
         const double count = MedianMicroseconds(runs, [&] { sink = sink + CountNames(fileName); });
-        const double read = MedianMicroseconds(runs, [&] { sink = sink + ReadNameAt(fileName, names - 1).size(); });
+        const double read = MedianMicroseconds(runs, [&] { sink = sink + static_cast<std::int64_t>(ReadNameAt(fileName, names - 1).size()); });
         const double draw = MedianMicroseconds(runs, [&] { sink = sink + DrawRandomNumber(names); });
         const double pick = MedianMicroseconds(runs, [&] {
             const std::int32_t nameCount = CountNames(fileName);
-            sink = sink + ReadNameAt(fileName, DrawRandomNumber(nameCount)).size();
+            sink = sink + static_cast<std::int64_t>(ReadNameAt(fileName, DrawRandomNumber(nameCount)).size());
         });
         const double readTwice =
             MedianMicroseconds(runs, [&] { sink = sink + ReadBytesPlainly(path) + ReadBytesPlainly(path); });

@@ -183,5 +183,5 @@ int main(int argc, char** argv)
     fs::current_path(exeFolder);
     std::error_code ignored;
     fs::remove_all(game, ignored);
-    return failures == 0 && (commands < 1000 || growth <= 1024 * 1024) ? 0 : 1;
+    return failures == 0 && (commands < 1000 || growth <= 1024LL * 1024) ? 0 : 1;
 }

@@ -28,7 +28,7 @@ void LeaveScratchFolder(const ScratchFolder& scratch)
 
 std::string WriteNameList(const std::string& fileName, std::string_view bytes)
 {
-    const std::string path = std::string(PluginFolder) + fileName;
+    std::string path = std::string(PluginFolder) + fileName;
     const auto folder = std::filesystem::path(path).parent_path();
     if (!folder.empty())
         std::filesystem::create_directories(folder);

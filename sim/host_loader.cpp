@@ -1,0 +1,315 @@
+#include "sim/host_loader.h"
+
+#include "sim/game_image.h"
+#include "sim/host.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+namespace sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The version record's layout, as the host reads it.
+constexpr std::size_t kRecordSize = 604;
+constexpr std::size_t kDataVersionAt = 0x000;
+constexpr std::size_t kPluginVersionAt = 0x004;
+constexpr std::size_t kNameAt = 0x008;
+constexpr std::size_t kNameSize = 256;
+constexpr std::size_t kAddressIndependenceAt = 0x208;
+constexpr std::size_t kStructureIndependenceAt = 0x20C;
+constexpr std::size_t kCompatibleVersionsAt = 0x210;
+constexpr std::size_t kCompatibleVersionCount = 16;
+constexpr std::size_t kMinimumHostVersionAt = 0x250;
+
+constexpr std::uint32_t kPostLoad = 0;
+constexpr std::uint32_t kPostPostLoad = 1;
+constexpr std::uint32_t kPostDataLoad = 2;
+constexpr std::uint32_t kPostPostDataLoad = 3;
+
+template <typename T>
+const T* At(const std::uint8_t* base, DWORD rva)
+{
+    return reinterpret_cast<const T*>(base + rva);
+}
+
+std::string Hex8(std::uint32_t value)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string VersionText(std::uint32_t version)
+{
+    return std::to_string(version >> 24) + "." + std::to_string((version >> 16) & 0xFF) + "." +
+           std::to_string((version >> 4) & 0xFFF) + "." + std::to_string(version & 0xF);
+}
+
+std::string Describe(const PluginState& plugin)
+{
+    return "plugin " + plugin.file + " (" + Hex8(plugin.dataVersion) + " " + plugin.name + " " +
+           Hex8(plugin.pluginVersion) + ")";
+}
+
+void Fail(HostReport& report, PluginState& plugin, const std::string& reason, std::uint32_t code = 0)
+{
+    plugin.failure = reason;
+    plugin.code = code;
+    report.log.push_back(Describe(plugin) + " " + reason + " " + std::to_string(code) + " (handle " +
+                         std::to_string(plugin.handle) + ")");
+}
+
+// The checks on the host's copy of the record; empty when it passes.
+std::string CheckRecord(const std::uint8_t* record, const HostStartup& startup)
+{
+    if (Load<std::uint32_t>(record, kDataVersionAt) == 0)
+        return "disabled, bad version data";
+    if (record[kNameAt] == 0)
+        return "disabled, no name specified";
+    const bool independent = Load<std::uint32_t>(record, kAddressIndependenceAt) != 0 &&
+                             Load<std::uint32_t>(record, kStructureIndependenceAt) != 0;
+    if (!independent) {
+        bool compatible = false;
+        for (std::size_t i = 0; i < kCompatibleVersionCount; ++i) {
+            const auto version = Load<std::uint32_t>(record, kCompatibleVersionsAt + 4 * i);
+            if (version == 0)
+                break;
+            compatible = compatible || version == startup.runtime;
+        }
+        if (!compatible)
+            return "disabled, incompatible with current version of the game";
+    }
+    if (Load<std::uint32_t>(record, kMinimumHostVersionAt) > startup.hostVersion)
+        return "disabled, requires newer script extender";
+    return {};
+}
+
+// Maps the file as an image resource (none of its code runs), copies its
+// version record and checks it.
+void Scan(HostReport& report, PluginState& plugin, const fs::path& path, const HostStartup& startup)
+{
+    report.log.push_back("checking plugin " + plugin.file);
+    HMODULE mapped = LoadLibraryExW(path.wstring().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (mapped == nullptr)
+        return Fail(report, plugin, "couldn't load plugin", static_cast<std::uint32_t>(GetLastError()));
+    const std::uint8_t* image = MappedImageBase(mapped);
+    const auto* nt = At<IMAGE_NT_HEADERS64>(image, static_cast<DWORD>(At<IMAGE_DOS_HEADER>(image, 0)->e_lfanew));
+    if (nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+        FreeLibrary(mapped);
+        return Fail(report, plugin, "32-bit plugins can never work");
+    }
+    const std::uint8_t* exported = FindExport(image, "SFSEPlugin_Version");
+    if (exported == nullptr) {
+        FreeLibrary(mapped);
+        return Fail(report, plugin, "no version data");
+    }
+    std::uint8_t record[kRecordSize];
+    std::memcpy(record, exported, kRecordSize);
+    FreeLibrary(mapped);
+    record[kNameAt + kNameSize - 1] = 0;
+    plugin.dataVersion = Load<std::uint32_t>(record, kDataVersionAt);
+    plugin.pluginVersion = Load<std::uint32_t>(record, kPluginVersionAt);
+    plugin.name = reinterpret_cast<const char*>(record + kNameAt);
+    if (const std::string reason = CheckRecord(record, startup); !reason.empty())
+        Fail(report, plugin, reason);
+}
+
+// SFSEPlugin_Load runs under a guard, as the host's own structured exception
+// handler around it: a hardware fault inside it resumes at FaultLanding,
+// which jumps back into CallGuarded.
+using LoadFunction = bool (*)(const void* host);
+thread_local void* guardJump[5];
+thread_local bool guarding = false;
+thread_local DWORD faultCode = 0;
+
+[[noreturn]] void FaultLanding() { __builtin_longjmp(guardJump, 1); }
+
+bool IsHardwareFault(DWORD code)
+{
+    switch (code) {
+    case EXCEPTION_ACCESS_VIOLATION:
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_PRIV_INSTRUCTION:
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_INT_OVERFLOW:
+    case EXCEPTION_STACK_OVERFLOW:
+    case EXCEPTION_IN_PAGE_ERROR:
+    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+LONG CALLBACK GuardFaults(EXCEPTION_POINTERS* exception)
+{
+    if (!guarding || !IsHardwareFault(exception->ExceptionRecord->ExceptionCode))
+        return EXCEPTION_CONTINUE_SEARCH;
+    guarding = false;
+    faultCode = exception->ExceptionRecord->ExceptionCode;
+    CONTEXT* context = exception->ContextRecord;
+    context->Rsp = (context->Rsp & ~DWORD64{15}) - 8;  // as after a call
+    context->Rip = reinterpret_cast<DWORD64>(&FaultLanding);
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// Calls `load`; false (with `code`) when it faulted or threw.
+__attribute__((noinline)) bool CallGuarded(LoadFunction load, bool& result, std::uint32_t& code)
+{
+    static PVOID handler = AddVectoredExceptionHandler(1, &GuardFaults);
+    (void)handler;
+    if (__builtin_setjmp(guardJump) != 0) {
+        code = faultCode;
+        return false;
+    }
+    guarding = true;
+    try {
+        result = load(HostInterfaceRecord());
+    } catch (...) {
+        guarding = false;
+        code = 0;
+        return false;
+    }
+    guarding = false;
+    return true;
+}
+
+// Drops what a plugin that failed its load call had registered.
+void ForgetListenersOf(std::uint32_t handle)
+{
+    auto& listeners = Host().listeners;
+    listeners.erase(std::remove_if(listeners.begin(), listeners.end(),
+                                   [&](const ListenerRegistration& r) { return r.plugin == handle; }),
+                    listeners.end());
+}
+
+void LoadChecked(HostReport& report, PluginState& plugin, const fs::path& path)
+{
+    report.log.push_back("loading plugin \"" + plugin.name + "\"");
+    HMODULE module = LoadLibraryW(path.wstring().c_str());
+    if (module == nullptr)
+        return Fail(report, plugin, "couldn't load plugin", static_cast<std::uint32_t>(GetLastError()));
+    const auto load = reinterpret_cast<LoadFunction>(reinterpret_cast<void*>(GetProcAddress(module, "SFSEPlugin_Load")));
+    bool result = false;
+    std::uint32_t code = 0;
+    Host().pluginHandle = plugin.handle;
+    if (load == nullptr || !CallGuarded(load, result, code)) {
+        Fail(report, plugin, "disabled, fatal error occurred while loading plugin", code);
+    } else if (!result) {
+        Fail(report, plugin, "reported as incompatible during load");
+    } else {
+        plugin.module = module;
+        return;
+    }
+    ForgetListenersOf(plugin.handle);
+    FreeLibrary(module);
+}
+
+std::string MessageBoxText(const std::vector<PluginState>& plugins)
+{
+    std::string text;
+    for (const auto& plugin : plugins) {
+        if (plugin.failure.empty() || plugin.failure == "no version data")
+            continue;
+        text += plugin.file + " v" + VersionText(plugin.pluginVersion) + ": " + plugin.failure;
+        if (plugin.code != 0)
+            text += " (" + Hex8(plugin.code) + ")";
+        text += "\n";
+    }
+    return text.empty() ? text : "A plugin has failed to load correctly. Some plugins were disabled:\n\n" + text;
+}
+
+std::vector<fs::path> PluginFiles(const fs::path& folder)
+{
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        std::wstring extension = entry.path().extension().wstring();
+        std::transform(extension.begin(), extension.end(), extension.begin(), ::towlower);
+        if (extension == L".dll")
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace
+
+const std::uint8_t* MappedImageBase(void* module)
+{
+    return reinterpret_cast<const std::uint8_t*>(reinterpret_cast<std::uintptr_t>(module) & ~std::uintptr_t{3});
+}
+
+const std::uint8_t* FindExport(const std::uint8_t* image, const char* name)
+{
+    const auto* nt = At<IMAGE_NT_HEADERS64>(image, static_cast<DWORD>(At<IMAGE_DOS_HEADER>(image, 0)->e_lfanew));
+    const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (directory.VirtualAddress == 0)
+        return nullptr;
+    const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(image, directory.VirtualAddress);
+    const auto* names = At<DWORD>(image, exports->AddressOfNames);
+    const auto* ordinals = At<WORD>(image, exports->AddressOfNameOrdinals);
+    const auto* functions = At<DWORD>(image, exports->AddressOfFunctions);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+        if (std::strcmp(At<char>(image, names[i]), name) == 0)
+            return image + functions[ordinals[i]];
+    }
+    return nullptr;
+}
+
+HostReport StartHost(const fs::path& folder, const HostStartup& startup)
+{
+    HostReport report;
+    std::uint32_t nextHandle = 1;
+    std::vector<fs::path> passed;
+    for (const auto& path : PluginFiles(folder)) {
+        PluginState& plugin = report.plugins.emplace_back();
+        plugin.file = path.filename().string();
+        Scan(report, plugin, path, startup);
+        if (plugin.failure.empty()) {
+            plugin.handle = nextHandle++;
+            passed.push_back(path);
+        }
+    }
+    std::size_t next = 0;
+    for (auto& plugin : report.plugins) {
+        if (plugin.failure.empty())
+            LoadChecked(report, plugin, passed[next++]);
+    }
+    for (const auto& plugin : report.plugins) {
+        if (plugin.failure.empty())
+            report.log.push_back(Describe(plugin) + " loaded correctly (handle " + std::to_string(plugin.handle) + ")");
+    }
+    if (std::string box = MessageBoxText(report.plugins); !box.empty())
+        report.messageBox = std::move(box);
+    SendHostMessage(kPostLoad);
+    SendHostMessage(kPostPostLoad);
+    return report;
+}
+
+void SendDataLoadedMessages()
+{
+    SendHostMessage(kPostDataLoad);
+    SendHostMessage(kPostPostDataLoad);
+}
+
+std::optional<std::uint32_t> ParseRuntime(const std::string& text)
+{
+    unsigned major = 0;
+    unsigned minor = 0;
+    unsigned build = 0;
+    int consumed = 0;
+    const bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789.") == std::string::npos;
+    if (!digitsOnly || std::sscanf(text.c_str(), "%3u.%3u.%4u%n", &major, &minor, &build, &consumed) != 3 ||
+        static_cast<std::size_t>(consumed) != text.size() || major > 255 || minor > 255 || build > 4095)
+        return std::nullopt;
+    return major << 24 | minor << 16 | build << 4;
+}
+
+}  // namespace sim

@@ -1,0 +1,62 @@
+#pragma once
+
+// The script extender's start-up as the real host runs it for every *.dll in
+// Data\SFSE\Plugins: scan each file without running its code, check its
+// version record, load those that pass, then report. Its log lines are the
+// host's own (Documents\My Games\Starfield\SFSE\Logs\sfse.txt).
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// Runtime 1.15.216, as the game reports it.
+inline constexpr std::uint32_t kGameRuntime = 0x010F0D80;
+// The simulated host's own version (0.2.17.0), against which a plugin's
+// minimum host version is checked.
+inline constexpr std::uint32_t kHostVersion = 0x00021100;
+
+struct HostStartup {
+    std::uint32_t runtime = kGameRuntime;
+    std::uint32_t hostVersion = kHostVersion;
+};
+
+struct PluginState {
+    std::string file;           // file name, without folder
+    std::uint32_t dataVersion = 0;
+    std::string name;
+    std::uint32_t pluginVersion = 0;
+    std::uint32_t handle = 0;   // 1, 2, ... for those that passed the checks
+    std::string failure;        // empty when loaded correctly
+    std::uint32_t code = 0;     // Windows error or exception code; 0 when none
+    void* module = nullptr;     // the loaded DLL; null unless loaded correctly
+};
+
+struct HostReport {
+    std::vector<std::string> log;         // sfse.txt, line by line
+    std::optional<std::string> messageBox;
+    std::vector<PluginState> plugins;     // in scan order
+};
+
+// Scans and loads the plugins of `folder` and sends the loaded ones messages
+// 0 (post-load) and 1 (post-post-load).
+HostReport StartHost(const std::filesystem::path& folder, const HostStartup& startup = {});
+
+// The game's data has loaded: messages 2 (post-data-load) and 3.
+void SendDataLoadedMessages();
+
+// The mapped image's export `name`, or null.
+const std::uint8_t* FindExport(const std::uint8_t* image, const char* name);
+
+// The base of a module mapped with LOAD_LIBRARY_AS_IMAGE_RESOURCE (its handle
+// carries flags in its low bits).
+const std::uint8_t* MappedImageBase(void* module);
+
+// "a.b.c" (each 0 to 255, build 0 to 4095) as the version encoding; nullopt
+// when malformed.
+std::optional<std::uint32_t> ParseRuntime(const std::string& text);
+
+}  // namespace sim

@@ -1,0 +1,176 @@
+// The simulated host's start-up, as the real host runs it on the plugins in
+// Data\SFSE\Plugins: the real DLL, patched copies of it and plugins that go
+// wrong.
+#include "sim/command_table.h"
+#include "sim/console.h"
+#include "sim/game_image.h"
+#include "sim/host.h"
+#include "sim/host_loader.h"
+#include "support/scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kName = "Varnel - SFSE Plugin by Dorrik";
+const std::string kLoaded =
+    "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) loaded correctly (handle ";
+
+std::vector<char> ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A copy of the real DLL whose version record has the 32-bit value `value`
+// at byte `at` of the record (the record is found by its name field).
+void WritePatchedCopy(const fs::path& dll, const fs::path& copy, std::size_t at, std::uint32_t value)
+{
+    std::vector<char> bytes = ReadFile(dll);
+    // The record: format version 1, plugin version 2.6.0.0, then the name.
+    std::string head("\x01\0\0\0\0\0\x06\x02", 8);
+    head += kName;
+    const auto found = std::search(bytes.begin(), bytes.end(), head.begin(), head.end());
+    ASSERT_NE(found, bytes.end());
+    const auto record = static_cast<std::size_t>(found - bytes.begin());
+    ASSERT_EQ(std::search(found + 1, bytes.end(), head.begin(), head.end()), bytes.end()) << "found twice";
+    std::memcpy(&bytes[record + at], &value, 4);
+    std::ofstream(copy, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+class HostLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        bin_ = fs::current_path();
+        scratch_ = EnterScratchFolder();
+        plugins_ = fs::path("Data") / "SFSE" / "Plugins";
+        fs::create_directories(plugins_);
+        sim::StartGame();
+        sim::MakeConsole();
+        sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
+        sim::LayCommandTable(sim::GameCommands());
+    }
+    void TearDown() override { LeaveScratchFolder(scratch_); }
+
+    void Install(const std::string& built, const std::string& as)
+    {
+        fs::copy_file(bin_ / built, plugins_ / as);
+    }
+
+    fs::path bin_;
+    fs::path plugins_;
+
+private:
+    ScratchFolder scratch_;
+};
+
+TEST_F(HostLoaderTest, ThePluginPassesEveryCheckAndLoadsCorrectly)
+{
+    Install("Varnel.dll", "Varnel.dll");
+    const sim::HostReport report = sim::StartHost(plugins_);
+    EXPECT_EQ(report.log, (std::vector<std::string>{"checking plugin Varnel.dll",
+                                                    "loading plugin \"Varnel - SFSE Plugin by Dorrik\"",
+                                                    kLoaded + "1)"}));
+    EXPECT_FALSE(report.messageBox.has_value());
+    ASSERT_EQ(sim::Host().listeners.size(), 1U);
+    EXPECT_EQ(sim::Host().listeners[0].plugin, 1U);
+    EXPECT_FALSE(sim::FindCommand("SetRandomName").has_value());  // not before the game's data
+    sim::SendDataLoadedMessages();
+    EXPECT_TRUE(sim::FindCommand("SetRandomName").has_value());
+}
+
+TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheRestLoad)
+{
+    const fs::path dll = bin_ / "Varnel.dll";
+    WritePatchedCopy(dll, plugins_ / "V1_BadData.dll", 0x000, 0);
+    WritePatchedCopy(dll, plugins_ / "V2_NoName.dll", 0x008, 0);
+    WritePatchedCopy(dll, plugins_ / "V3_OtherRuntime.dll", 0x210, 0x010F0DE0);
+    WritePatchedCopy(dll, plugins_ / "V4_NewerHost.dll", 0x250, sim::kHostVersion + 1);
+    Install("test_plugin_faulting.dll", "Faulting.dll");
+    Install("test_plugin_refusing.dll", "Refusing.dll");
+    Install("test_plugin_no_version.dll", "NoVersion.dll");
+    Install("Varnel.dll", "Varnel.dll");
+    std::ofstream(plugins_ / "Broken.dll") << "not a DLL";
+
+    const sim::HostReport report = sim::StartHost(plugins_);
+    const auto logged = [&](const std::string& line) {
+        return std::find(report.log.begin(), report.log.end(), line) != report.log.end();
+    };
+    // Scan order is file-name order; handles go to those that pass the checks.
+    EXPECT_TRUE(logged("plugin Faulting.dll (00000001 Test plugin 01020030) disabled, fatal error occurred while "
+                       "loading plugin 3221225477 (handle 1)"));
+    EXPECT_TRUE(logged("plugin NoVersion.dll (00000000  00000000) no version data 0 (handle 0)"));
+    EXPECT_TRUE(logged("plugin Refusing.dll (00000001 Test plugin 01020030) reported as incompatible during load "
+                       "0 (handle 2)"));
+    EXPECT_TRUE(logged(kLoaded + "3)"));
+    EXPECT_TRUE(logged("plugin V1_BadData.dll (00000000 Varnel - SFSE Plugin by Dorrik 02060000) disabled, bad "
+                       "version data 0 (handle 0)"));
+    EXPECT_TRUE(logged("plugin V2_NoName.dll (00000001  02060000) disabled, no name specified 0 (handle 0)"));
+    EXPECT_TRUE(logged("plugin V3_OtherRuntime.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) disabled, "
+                       "incompatible with current version of the game 0 (handle 0)"));
+    EXPECT_TRUE(logged("plugin V4_NewerHost.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) disabled, "
+                       "requires newer script extender 0 (handle 0)"));
+    const auto broken = std::find_if(report.log.begin(), report.log.end(), [](const std::string& line) {
+        return line.rfind("plugin Broken.dll (00000000  00000000) couldn't load plugin ", 0) == 0;
+    });
+    ASSERT_NE(broken, report.log.end());
+    EXPECT_EQ(broken->find(" 0 (handle 0)"), std::string::npos) << *broken;  // carries Windows' error code
+
+    ASSERT_TRUE(report.messageBox.has_value());
+    const std::string& box = *report.messageBox;
+    EXPECT_NE(box.find("Faulting.dll v1.2.3.0: disabled, fatal error occurred while loading plugin (C0000005)\n"),
+              std::string::npos);
+    EXPECT_NE(box.find("Refusing.dll v1.2.3.0: reported as incompatible during load\n"), std::string::npos);
+    EXPECT_NE(box.find("V3_OtherRuntime.dll v2.6.0.0: disabled, incompatible with current version of the game\n"),
+              std::string::npos);
+    EXPECT_NE(box.find("V1_BadData.dll v2.6.0.0: disabled, bad version data\n"), std::string::npos);
+    EXPECT_NE(box.find("Broken.dll v0.0.0.0: couldn't load plugin ("), std::string::npos);
+    EXPECT_EQ(box.find("NoVersion.dll"), std::string::npos);
+    EXPECT_EQ(box.find("Varnel.dll v"), std::string::npos);
+
+    // Only the plugin that loaded correctly still listens, under its handle.
+    ASSERT_EQ(sim::Host().listeners.size(), 1U);
+    EXPECT_EQ(sim::Host().listeners[0].plugin, 3U);
+    sim::SendDataLoadedMessages();
+    EXPECT_TRUE(sim::FindCommand("SetRandomName").has_value());
+}
+
+TEST_F(HostLoaderTest, AnotherGameVersionRefusesThePlugin)
+{
+    Install("Varnel.dll", "Varnel.dll");
+    const sim::HostReport report = sim::StartHost(plugins_, {0x010F0DE0, sim::kHostVersion});
+    EXPECT_EQ(report.log, (std::vector<std::string>{
+                              "checking plugin Varnel.dll",
+                              "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) disabled, "
+                              "incompatible with current version of the game 0 (handle 0)"}));
+    ASSERT_TRUE(report.messageBox.has_value());
+    EXPECT_NE(report.messageBox->find("Varnel.dll v2.6.0.0: disabled, incompatible with current version of the game"),
+              std::string::npos);
+    EXPECT_TRUE(sim::Host().listeners.empty());
+    sim::SendDataLoadedMessages();
+    EXPECT_FALSE(sim::FindCommand("SetRandomName").has_value());
+    EXPECT_TRUE(sim::FindCommand("TogglePathLine").has_value());
+}
+
+TEST(HostRuntime, ParsesThreePartVersions)
+{
+    EXPECT_EQ(sim::ParseRuntime("1.15.216"), 0x010F0D80U);
+    EXPECT_EQ(sim::ParseRuntime("1.15.222"), 0x010F0DE0U);
+    EXPECT_EQ(sim::ParseRuntime("255.255.4095"), 0xFFFFFFF0U);
+    for (const char* bad : {"", "1.15", "1.15.216.0", "1.15.x", "256.0.0", "1.256.0", "1.0.4096", "-1.15.216",
+                            "1..216", " 1.15.216", "1.15.216 ", "1.15.216a"}) {
+        EXPECT_FALSE(sim::ParseRuntime(bad).has_value()) << bad;
+    }
+}
+
+}  // namespace
