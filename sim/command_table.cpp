@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <stdexcept>
 
 namespace sim {
 namespace {
@@ -93,8 +94,24 @@ bool RunCommand(std::size_t index, const std::vector<std::uint8_t>& block, void*
     return execute(Load<const void*>(entry, kEntryParameterDescriptionAt), block.data(), selected);
 }
 
+std::string ParameterBlockProblem(const std::vector<std::string>& arguments)
+{
+    if (arguments.size() > kMaxBlockArguments)
+        return std::to_string(arguments.size()) + " arguments; the game's parameter block holds at most " +
+               std::to_string(kMaxBlockArguments);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i].size() > kMaxArgumentBytes)
+            return "argument " + std::to_string(i + 1) + " is " + std::to_string(arguments[i].size()) +
+                   " bytes long; the game's parameter block holds at most " + std::to_string(kMaxArgumentBytes) +
+                   " bytes per argument";
+    }
+    return {};
+}
+
 std::vector<std::uint8_t> ComposeParameterBlock(const std::vector<std::string>& arguments, BlockHeader header)
 {
+    if (const std::string problem = ParameterBlockProblem(arguments); !problem.empty())
+        throw std::length_error(problem);
     const bool isLong = header == BlockHeader::Long;
     std::vector<std::uint8_t> block(isLong ? 10 : 6, kUnreadByte);
     block[0] = isLong ? kLongHeaderMark : kLongHeaderMark + 1;
@@ -102,8 +119,6 @@ std::vector<std::uint8_t> ComposeParameterBlock(const std::vector<std::string>& 
         block[4] = 7;  // misleads a reader that looks for the count in the wrong place
     block[isLong ? 8 : 4] = static_cast<std::uint8_t>(arguments.size());
     for (const auto& argument : arguments) {
-        if (argument.size() > 255)
-            std::abort();
         block.push_back(static_cast<std::uint8_t>(argument.size()));
         block.push_back(kUnreadByte);
         block.insert(block.end(), argument.begin(), argument.end());

@@ -54,7 +54,15 @@ enum class BlockHeader {
     Long,   // first byte 28: count at offset 8
 };
 
-// A compiled parameter block holding `arguments` (each at most 255 bytes).
+// The block keeps its argument count and each argument's length in one byte.
+inline constexpr std::size_t kMaxBlockArguments = 255;
+inline constexpr std::size_t kMaxArgumentBytes = 255;
+
+// Why `arguments` do not fit a compiled parameter block; empty when they do.
+std::string ParameterBlockProblem(const std::vector<std::string>& arguments);
+
+// A compiled parameter block holding `arguments`. Throws std::length_error
+// with ParameterBlockProblem's text when they do not fit.
 std::vector<std::uint8_t> ComposeParameterBlock(const std::vector<std::string>& arguments,
                                                 BlockHeader header = BlockHeader::Short);
 

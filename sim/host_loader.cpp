@@ -293,6 +293,17 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
     return report;
 }
 
+void UnloadPlugins(HostReport& report)
+{
+    for (auto& plugin : report.plugins) {
+        if (plugin.module == nullptr)
+            continue;
+        ForgetListenersOf(plugin.handle);
+        FreeLibrary(static_cast<HMODULE>(plugin.module));
+        plugin.module = nullptr;
+    }
+}
+
 void SendDataLoadedMessages()
 {
     SendHostMessage(kPostDataLoad);

@@ -48,6 +48,10 @@ HostReport StartHost(const std::filesystem::path& folder, const HostStartup& sta
 // The game's data has loaded: messages 2 (post-data-load) and 3.
 void SendDataLoadedMessages();
 
+// Frees the plugins StartHost loaded and forgets their listeners. The real
+// host never does; the simulation does it so their files can be deleted.
+void UnloadPlugins(HostReport& report);
+
 // The mapped image's export `name`, or null.
 const std::uint8_t* FindExport(const std::uint8_t* image, const char* name);
 

@@ -1,6 +1,7 @@
 #!/bin/sh
-# The demo, driven through its input and output: the scripted session and an
-# interactive one with a name list of one name.
+# The demo, driven through its input and output: the host's start-up and the
+# scripted session, an interactive session typed as players type, another
+# game version, and the scratch game folder gone after every run.
 # Usage: demo-test.sh WINE_RUN DEMO_EXE
 set -u
 wine=$1
@@ -10,41 +11,84 @@ trap 'rm -rf "$work"' EXIT
 status=0
 
 expect() {  # expect OUTPUT_FILE TEXT
-  if ! grep -qF -- "$2" "$1"; then echo "missing from the output: $2"; status=1; fi
+  if ! grep -qF -- "$2" "$1"; then echo "missing from $1: $2"; status=1; fi
 }
+refuse() {  # refuse OUTPUT_FILE TEXT
+  if grep -qF -- "$2" "$1"; then echo "unexpected in $1: $2"; status=1; fi
+}
+# The scratch game folders the demo leaves in Wine's temporary folder.
+prefix=$(sed -n 's/^export WINEPREFIX="\(.*\)"$/\1/p' "$wine")
+leftovers() { find "$prefix/drive_c" -maxdepth 6 -name 'varnel-demo-game-*' 2>/dev/null | wc -l; }
+before=$(leftovers)
 
 mkdir -p "$work/names"
 printf 'Solo\n' > "$work/names/MaleNames.txt"
 printf 'Una\r\n' > "$work/names/FemaleNames.txt"
+long=$(printf '%0300d' 0)
+many=$(printf 'x %.0s' $(seq 1 257))
 
 cd "$work"
 "$wine" "$demo" --names names > scripted.txt 2>&1 || { echo "scripted session failed"; status=1; }
-expect scripted.txt 'SFSEPlugin_Load returned true'
+expect scripted.txt '| checking plugin Varnel.dll'
+expect scripted.txt '| loading plugin "Varnel - SFSE Plugin by Dorrik"'
+expect scripted.txt '| plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) loaded correctly (handle 1)'
+refuse scripted.txt 'message box'
 expect scripted.txt 'TogglePathLine is now SetRandomName'
 expect scripted.txt '> SetRandomName female'
 expect scripted.txt "script call, run on the game's console line executor: CGF \"Varnel.RenameRefFromCachedData\" 0001A2B3"
 expect scripted.txt 'name before: Settler, after: Una'
 expect scripted.txt 'name before: Una, after: Solo'
 expect scripted.txt 'console: Error: command parameter is not supported. Aborting function call.'
+refuse scripted.txt 'GAME CRASH'
 
-printf 'list\nprid 2C4D5\nSetRandomName male\nSetRandomName\nprid 99\nSetRandomName female male\nbogus\nquit\nSetRandomName male\n' |
+printf '%s\n' list 'PRID 2c4d5' 'setrandomname male' 'SetRandomName' 'SetRandomName ""' 'SetRandomName "male "' \
+  'SetRandomName female male' 'prid' 'prid 1A2B3zz' 'prid 123456789' 'prid 99' 'prid 3E1F0' 'SetRandomName male' \
+  'prid 45A6B' 'SetRandomName male' "SetRandomName $long" "SetRandomName $many" 'SetRandomName "male' bogus \
+  'Quit' 'SetRandomName male' |
   "$wine" "$demo" --interactive --names names > interactive.txt 2>&1 || { echo "interactive session failed"; status=1; }
-expect interactive.txt '0002C4D5  Miner'
+expect interactive.txt '0002C4D5  Miner  (actor)'
+expect interactive.txt '0003E1F0  Supply Crate  (container, not an actor)'
+expect interactive.txt '00045A6B  Statue  (actor with no extra data)'
 expect interactive.txt 'selected 0002C4D5 (Miner)'
 expect interactive.txt "script call, run on the game's console line executor: CGF \"Varnel.RenameRefFromCachedData\" 0002C4D5"
 expect interactive.txt 'name before: Miner, after: Solo'
 expect interactive.txt 'console: Error: no name was specified. Aborting function call.'
-expect interactive.txt 'no reference with FormID 99'
+expect interactive.txt "console: Error: std::vector 'Parameters' is empty. Aborting function call."
+expect interactive.txt 'console: Error: command parameter is not supported. Aborting function call.'
 expect interactive.txt "console: Error: size of std::vector 'Parameters' > 1. Aborting function call."
+expect interactive.txt 'usage: prid <FormID>'
+expect interactive.txt "'1A2B3zz' is not a FormID"
+expect interactive.txt "'123456789' is not a FormID"
+expect interactive.txt 'no reference with FormID 00000099'
+expect interactive.txt 'console: Error: selected reference is not an Actor or Object Reference. Aborting function call.'
+expect interactive.txt 'console: Error: the specified actor [00045A6B] has no attached extra data which is unsupported.Aborting function call.'
+expect interactive.txt 'the console cannot pass this line: argument 1 is 300 bytes long'
+expect interactive.txt 'the console cannot pass this line: 257 arguments'
+expect interactive.txt 'cannot read this line: a double quote is not closed'
 expect interactive.txt "unknown command 'bogus'"
 if [ "$(grep -c 'script call, run on' interactive.txt)" != 1 ]; then
   echo "expected exactly one script call before quit"; status=1
 fi
+
+# End of input ends the session at once.
+: | timeout 60 "$wine" "$demo" --interactive --names names > eof.txt 2>&1 || { echo "end of input: no clean end"; status=1; }
 
 mkdir -p empty
 "$wine" "$demo" --names empty > missing.txt 2>&1
 expect missing.txt "console: Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call."
 expect missing.txt "console: Error: int 'NameCount' is out of range. Aborting function call."
 
-[ $status -eq 0 ] || { echo "--- scripted"; cat scripted.txt; echo "--- interactive"; cat interactive.txt; }
+"$wine" "$demo" --names names --runtime 1.15.222 > other.txt 2>&1 || { echo "other runtime failed"; status=1; }
+expect other.txt 'disabled, incompatible with current version of the game 0 (handle 0)'
+expect other.txt '# Varnel.dll v2.6.0.0: disabled, incompatible with current version of the game'
+expect other.txt 'console: Script command "SetRandomName" not found.'
+refuse other.txt 'script call'
+
+"$wine" "$demo" --runtime 1.15 > bad.txt 2>&1
+[ $? -eq 2 ] || { echo "a malformed runtime is not a usage error"; status=1; }
+expect bad.txt "--runtime takes a game version as A.B.C"
+
+[ "$(leftovers)" = "$before" ] || { echo "a scratch game folder was left behind"; status=1; }
+
+[ $status -eq 0 ] || for f in *.txt; do echo "--- $f"; cat "$f"; done
 exit $status

@@ -60,7 +60,12 @@ protected:
         sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
         sim::LayCommandTable(sim::GameCommands());
     }
-    void TearDown() override { LeaveScratchFolder(scratch_); }
+    void TearDown() override
+    {
+        sim::UnloadPlugins(report);
+        LeaveScratchFolder(scratch_);
+        EXPECT_FALSE(std::filesystem::exists(scratch_.folder)) << "a plugin file stayed in use";
+    }
 
     void Install(const std::string& built, const std::string& as)
     {
@@ -69,6 +74,7 @@ protected:
 
     fs::path bin_;
     fs::path plugins_;
+    sim::HostReport report;
 
 private:
     ScratchFolder scratch_;
@@ -77,7 +83,7 @@ private:
 TEST_F(HostLoaderTest, ThePluginPassesEveryCheckAndLoadsCorrectly)
 {
     Install("Varnel.dll", "Varnel.dll");
-    const sim::HostReport report = sim::StartHost(plugins_);
+    report = sim::StartHost(plugins_);
     EXPECT_EQ(report.log, (std::vector<std::string>{"checking plugin Varnel.dll",
                                                     "loading plugin \"Varnel - SFSE Plugin by Dorrik\"",
                                                     kLoaded + "1)"}));
@@ -102,7 +108,7 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheRestLoad)
     Install("Varnel.dll", "Varnel.dll");
     std::ofstream(plugins_ / "Broken.dll") << "not a DLL";
 
-    const sim::HostReport report = sim::StartHost(plugins_);
+    report = sim::StartHost(plugins_);
     const auto logged = [&](const std::string& line) {
         return std::find(report.log.begin(), report.log.end(), line) != report.log.end();
     };
@@ -148,7 +154,7 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheRestLoad)
 TEST_F(HostLoaderTest, AnotherGameVersionRefusesThePlugin)
 {
     Install("Varnel.dll", "Varnel.dll");
-    const sim::HostReport report = sim::StartHost(plugins_, {0x010F0DE0, sim::kHostVersion});
+    report = sim::StartHost(plugins_, {0x010F0DE0, sim::kHostVersion});
     EXPECT_EQ(report.log, (std::vector<std::string>{
                               "checking plugin Varnel.dll",
                               "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) disabled, "

@@ -1,26 +1,32 @@
-// The plugin in the simulated game console. By default a short scripted
-// session; with --interactive, console lines are read from standard input.
+// The plugin in the simulated game console. The host starts as the real one
+// does (its log lines and, when a plugin fails, its box), then a short
+// scripted session runs; with --interactive, console lines are read from
+// standard input.
 //
-//   varnel_demo [--interactive] [--names FOLDER]
+//   varnel_demo [--interactive] [--names FOLDER] [--runtime A.B.C]
 //
-// FOLDER holds FemaleNames.txt and MaleNames.txt (default: data). They are
-// copied into Data\SFSE\Plugins\ of a scratch game folder, which becomes the
-// working directory, as the game's own folder is for the real plugin.
+// FOLDER holds FemaleNames.txt and MaleNames.txt (default: data). They and
+// Varnel.dll are copied into Data\SFSE\Plugins\ of a scratch game folder,
+// which becomes the working directory, as the game's own folder is for the
+// real plugin. The folder is removed on every exit, Ctrl+C included.
 
 #include "sim/command_table.h"
 #include "sim/console.h"
+#include "sim/demo/console_input.h"
 #include "sim/game_image.h"
 #include "sim/host.h"
-#include "sim/plugin_host.h"
+#include "sim/host_loader.h"
 #include "sim/references.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,10 +35,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kUsage = "usage: varnel_demo [--interactive] [--names FOLDER] [--runtime A.B.C]";
+
+struct Options {
+    bool interactive = false;
+    fs::path names = "data";
+    std::string runtimeText = "1.15.216";
+    std::uint32_t runtime = sim::kGameRuntime;
+};
+
+struct DemoReference {
+    std::unique_ptr<sim::Reference> reference;
+    const char* kind;
+};
+
 struct Session {
-    std::map<std::uint32_t, std::unique_ptr<sim::Reference>> references;
+    std::map<std::uint32_t, DemoReference> references;
     sim::Reference* selected = nullptr;
-    std::size_t commandEntry = 0;
+    std::optional<std::size_t> commandEntry;
 };
 
 void Say(const std::string& text) { std::cout << text << '\n' << std::flush; }
@@ -44,95 +64,149 @@ std::string FormIdText(std::uint32_t formId)
     return text;
 }
 
+// ---- The scratch game folder ----
 
 fs::path GameFolder()
 {
     return fs::temp_directory_path() / ("varnel-demo-game-" + std::to_string(GetCurrentProcessId()));
 }
 
-// Copies the lists into a fresh game folder and makes it the working directory.
-bool PrepareGameFolder(const fs::path& names)
+// What the host loaded from the game folder; Windows keeps a loaded DLL's
+// file from being deleted, so the plugins go first.
+sim::HostReport hostReport;
+
+void RemoveGameFolder()
 {
-    std::error_code error;
-    const fs::path game = GameFolder();
-    const fs::path plugins = game / "Data" / "SFSE" / "Plugins";
-    fs::remove_all(game, error);
-    fs::create_directories(plugins, error);
-    if (error) {
-        Say("cannot make the game folder " + game.string());
-        return false;
-    }
+    sim::UnloadPlugins(hostReport);
+    std::error_code ignored;
+    fs::current_path(fs::temp_directory_path(ignored), ignored);
+    fs::remove_all(GameFolder(), ignored);
+}
+
+// Ctrl+C, Ctrl+Break or a closed console window: the folder goes, then the
+// default handling ends the process.
+BOOL WINAPI OnConsoleEvent(DWORD /*event*/)
+{
+    RemoveGameFolder();
+    return FALSE;
+}
+
+struct GameFolderGuard {
+    GameFolderGuard() { SetConsoleCtrlHandler(&OnConsoleEvent, TRUE); }
+    ~GameFolderGuard() { RemoveGameFolder(); }
+    GameFolderGuard(const GameFolderGuard&) = delete;
+    GameFolderGuard& operator=(const GameFolderGuard&) = delete;
+};
+
+fs::path ExeFolder()
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return fs::path(path).parent_path();
+}
+
+// Installs the DLL and the lists into a fresh game folder and makes it the
+// working directory. Returns the plugin folder.
+fs::path PrepareGameFolder(const fs::path& names)
+{
+    const fs::path plugins = GameFolder() / "Data" / "SFSE" / "Plugins";
+    fs::remove_all(GameFolder());
+    fs::create_directories(plugins);
+    fs::copy_file(ExeFolder() / "Varnel.dll", plugins / "Varnel.dll");
     for (const char* list : {"FemaleNames.txt", "MaleNames.txt"}) {
-        if (fs::exists(names / list))
-            fs::copy_file(names / list, plugins / list, fs::copy_options::overwrite_existing, error);
+        if (fs::is_regular_file(names / list))
+            fs::copy_file(names / list, plugins / list);
         else
             Say("note: " + (names / list).string() + " does not exist; SetRandomName will report it missing");
     }
-    fs::current_path(game);
-    return true;
+    fs::current_path(GameFolder());
+    return plugins;
 }
 
-bool LoadPlugin(const fs::path& dll, Session& session)
+// ---- Start-up ----
+
+void StartHost(Session& session, const Options& options, const fs::path& plugins)
 {
-    Say("== The host loads " + dll.filename().string());
-    const sim::LoadedPlugin plugin = sim::LoadPluginLibrary(dll.string());
-    if (plugin.module == nullptr || plugin.load == nullptr || plugin.versionRecord == nullptr) {
-        Say("   the DLL did not load or lacks its exports");
-        return false;
+    Say("== SFSE starts the plugins in Data\\SFSE\\Plugins (game runtime " + options.runtimeText + ")");
+    Say("   its log, Documents\\My Games\\Starfield\\SFSE\\Logs\\sfse.txt:");
+    hostReport = sim::StartHost(plugins, {options.runtime, sim::kHostVersion});
+    for (const auto& line : hostReport.log)
+        Say("   | " + line);
+    if (hostReport.messageBox) {
+        Say("   its message box:");
+        std::istringstream box(*hostReport.messageBox);
+        for (std::string line; std::getline(box, line);)
+            Say("   # " + line);
     }
-    const char* name = static_cast<const char*>(plugin.versionRecord) + 8;
-    const auto version = sim::Load<std::uint32_t>(plugin.versionRecord, 4);
-    Say("   SFSEPlugin_Version: \"" + std::string(name) + "\", version " + std::to_string(version >> 24) + "." +
-        std::to_string((version >> 16) & 0xFF));
-    const bool loaded = plugin.load(sim::HostInterfaceRecord());
-    Say(std::string("   SFSEPlugin_Load returned ") + (loaded ? "true" : "false") + "; listeners registered: " +
-        std::to_string(sim::Host().listeners.size()));
-    if (!loaded)
-        return false;
-
-    Say("== The game's data has loaded (host message 2)");
-    sim::SendHostMessage(2);
-    const auto entry = sim::FindCommand("SetRandomName");
-    if (!entry) {
-        Say("   SetRandomName was not installed");
-        return false;
-    }
-    session.commandEntry = *entry;
-    Say(std::string("   console command table: TogglePathLine is now SetRandomName; TogglePathLine ") +
-        (sim::FindCommand("TogglePathLine") ? "still there" : "gone"));
-    return true;
+    Say("== The game's data has loaded (host messages 2 and 3)");
+    sim::SendDataLoadedMessages();
+    session.commandEntry = sim::FindCommand("SetRandomName");
+    Say(session.commandEntry ? "   console command table: TogglePathLine is now SetRandomName"
+                             : "   console command table: no SetRandomName; TogglePathLine is as the game made it");
 }
 
-void AddReference(Session& session, std::uint32_t formId, const std::string& defaultName)
+void AddReference(Session& session, std::uint32_t formId, std::uint8_t typeCode, const std::string& name,
+                  const char* kind, bool hasExtraData = true)
 {
-    session.references[formId] = sim::MakeReference(formId, 75, defaultName);
+    auto reference = sim::MakeReference(formId, typeCode, name);
+    if (!hasExtraData)
+        sim::DropExtraList(*reference);
+    session.references[formId] = {std::move(reference), kind};
 }
+
+void AddReferences(Session& session)
+{
+    AddReference(session, 0x0001A2B3, 75, "Settler", "actor");
+    AddReference(session, 0x0002C4D5, 75, "Miner", "actor");
+    AddReference(session, 0xFF000800, 75, "Security Guard", "actor");
+    AddReference(session, 0x0003E1F0, 0x20, "Supply Crate", "container, not an actor");
+    AddReference(session, 0x00045A6B, 75, "Statue", "actor with no extra data", false);
+}
+
+// ---- Console commands ----
 
 void ListReferences(const Session& session)
 {
-    for (const auto& [formId, reference] : session.references)
-        Say("   " + FormIdText(formId) + "  " + sim::ShownName(*reference) +
-            (reference.get() == session.selected ? "   (selected)" : ""));
+    for (const auto& [formId, entry] : session.references)
+        Say("   " + FormIdText(formId) + "  " + sim::ShownName(*entry.reference) + "  (" + entry.kind + ")" +
+            (entry.reference.get() == session.selected ? "  <- selected" : ""));
 }
 
-void Select(Session& session, const std::string& text)
+void Select(Session& session, const std::vector<std::string>& words)
 {
-    std::uint32_t formId = 0;
-    std::istringstream in(text);
-    if (!(in >> std::hex >> formId) || session.references.count(formId) == 0) {
-        Say("   no reference with FormID " + text + " (type 'list')");
+    if (words.size() != 2) {
+        Say("   usage: prid <FormID>  (1 to 8 hexadecimal digits, as 'list' shows them)");
         return;
     }
-    session.selected = session.references[formId].get();
-    Say("   selected " + FormIdText(formId) + " (" + sim::ShownName(*session.selected) + ")");
+    const auto formId = demo::ParseFormId(words[1]);
+    if (!formId) {
+        Say("   '" + words[1] + "' is not a FormID: 1 to 8 hexadecimal digits (0-9, A-F)");
+        return;
+    }
+    const auto found = session.references.find(*formId);
+    if (found == session.references.end()) {
+        Say("   no reference with FormID " + FormIdText(*formId) + " (type 'list')");
+        return;
+    }
+    session.selected = found->second.reference.get();
+    Say("   selected " + FormIdText(*formId) + " (" + sim::ShownName(*session.selected) + ")");
 }
 
 // Runs SetRandomName through the installed entry, as the console does.
-void RunSetRandomName(Session& session, const std::vector<std::string>& arguments)
+void RunSetRandomName(const Session& session, const std::vector<std::string>& words)
 {
+    if (!session.commandEntry) {
+        Say("   console: Script command \"" + words[0] + "\" not found.");
+        return;
+    }
+    const std::vector<std::string> arguments(words.begin() + 1, words.end());
+    if (const std::string problem = sim::ParameterBlockProblem(arguments); !problem.empty()) {
+        Say("   the console cannot pass this line: " + problem);
+        return;
+    }
     const std::string before = session.selected ? sim::ShownName(*session.selected) : "";
     sim::ClearConsole();
-    const bool result = sim::RunCommand(session.commandEntry, sim::ComposeParameterBlock(arguments),
+    const bool result = sim::RunCommand(*session.commandEntry, sim::ComposeParameterBlock(arguments),
                                         session.selected ? sim::Selected(*session.selected) : nullptr);
     const auto seen = sim::ConsoleSeen();
     for (const auto& line : seen.lines)
@@ -146,113 +220,133 @@ void RunSetRandomName(Session& session, const std::vector<std::string>& argument
     Say(std::string("   result: ") + (result ? "true" : "false"));
 }
 
-void Help()
+void Help(const Session& session)
 {
-    Say("   prid <FormID>            select a reference");
-    Say("   SetRandomName <argument> rename the selected reference (female or male)");
-    Say("   list                     show the references and their names");
-    Say("   quit                     leave");
+    Say("   prid <FormID>              select a reference");
+    Say("   SetRandomName <arguments>  rename the selected reference (female or male);");
+    Say("                              \"...\" makes one argument: SetRandomName \"\" or \"male \"");
+    Say("   list                       show the references, their names and kinds");
+    Say("   quit                       leave");
+    Say("   Command words may be typed in any case. The references:");
+    ListReferences(session);
 }
 
 // Runs one console line; false when the session should end.
 bool RunLine(Session& session, const std::string& line)
 {
-    std::istringstream in(line);
-    std::string command;
-    in >> command;
-    std::vector<std::string> words;
-    for (std::string word; in >> word;)
-        words.push_back(word);
-    if (command.empty())
+    const demo::SplitLine split = demo::SplitConsoleLine(line);
+    if (!split.problem.empty()) {
+        Say("   cannot read this line: " + split.problem);
         return true;
-    if (command == "quit" || command == "exit")
+    }
+    if (split.words.empty())
+        return true;
+    const std::string& command = split.words[0];
+    if (demo::SameCommand(command, "quit") || demo::SameCommand(command, "exit"))
         return false;
-    if (command == "list")
+    if (demo::SameCommand(command, "list"))
         ListReferences(session);
-    else if (command == "help")
-        Help();
-    else if ((command == "prid" || command == "PRID") && words.size() == 1)
-        Select(session, words[0]);
-    else if (command == "SetRandomName" || command == "setrandomname")
-        RunSetRandomName(session, words);
+    else if (demo::SameCommand(command, "help"))
+        Help(session);
+    else if (demo::SameCommand(command, "prid"))
+        Select(session, split.words);
+    else if (demo::SameCommand(command, "SetRandomName"))
+        RunSetRandomName(session, split.words);
     else
         Say("   unknown command '" + command + "' (type 'help')");
     return true;
 }
 
-void Echo(Session& session, const std::string& line)
-{
-    Say("> " + line);
-    RunLine(session, line);
-}
-
 void ScriptedSession(Session& session)
 {
     Say("== Console session");
-    Echo(session, "list");
-    Echo(session, "prid 0001A2B3");
-    Echo(session, "SetRandomName female");
-    Echo(session, "SetRandomName male");
-    Echo(session, "SetRandomName Female");
-    Echo(session, "list");
+    for (const char* line : {"list", "prid 0001A2B3", "SetRandomName female", "SetRandomName male",
+                             "SetRandomName Female", "list"}) {
+        Say("> " + std::string(line));
+        RunLine(session, line);
+    }
 }
 
 void InteractiveSession(Session& session)
 {
     Say("== Console (type 'help'; 'quit' to leave)");
     std::string line;
-    while (std::cout << "] " << std::flush, std::getline(std::cin, line)) {
+    // Ends on quit, at the end of input and when the output is gone.
+    while (std::cout << "] " << std::flush && std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!RunLine(session, line))
-            break;
+            return;
     }
+    Say("");
 }
 
-fs::path ExeFolder()
+// nullopt, with the usage printed, for a bad command line.
+std::optional<Options> ParseOptions(int argc, char** argv)
 {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--interactive") {
+            options.interactive = true;
+        } else if (argument == "--names" && hasValue) {
+            options.names = argv[++i];
+        } else if (argument == "--runtime" && hasValue) {
+            options.runtimeText = argv[++i];
+            const auto runtime = sim::ParseRuntime(options.runtimeText);
+            if (!runtime) {
+                Say("varnel_demo: --runtime takes a game version as A.B.C (for instance 1.15.222), not '" +
+                    options.runtimeText + "'");
+                Say(kUsage);
+                return std::nullopt;
+            }
+            options.runtime = *runtime;
+        } else {
+            Say("varnel_demo: unknown argument '" + argument + "'");
+            Say(kUsage);
+            return std::nullopt;
+        }
+    }
+    options.names = fs::absolute(options.names);
+    return options;
+}
+
+int RunDemo(const Options& options)
+{
+    sim::StartGame();
+    sim::MakeConsole();
+    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
+    sim::LayCommandTable(sim::GameCommands());
+    Session session;
+    AddReferences(session);
+
+    const GameFolderGuard guard;
+    StartHost(session, options, PrepareGameFolder(options.names));
+    if (options.interactive)
+        InteractiveSession(session);
+    else
+        ScriptedSession(session);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    bool interactive = false;
-    fs::path names = "data";
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--interactive")
-            interactive = true;
-        else if (argument == "--names" && i + 1 < argc)
-            names = fs::absolute(argv[++i]);
-        else {
-            Say("usage: varnel_demo [--interactive] [--names FOLDER]");
-            return 2;
+    try {
+        if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+            Say(kUsage);
+            return 0;
         }
+        const auto options = ParseOptions(argc, argv);
+        if (!options)
+            return 2;
+        return RunDemo(*options);
+    } catch (const std::exception& error) {
+        std::cerr << "varnel_demo: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "varnel_demo: unexpected failure\n";
     }
-    names = fs::absolute(names);
-    const fs::path dll = ExeFolder() / "Varnel.dll";
-
-    sim::StartGame();
-    sim::MakeConsole();
-    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
-    sim::LayCommandTable(sim::GameCommands());
-    Session session;
-    AddReference(session, 0x0001A2B3, "Settler");
-    AddReference(session, 0x0002C4D5, "Miner");
-    AddReference(session, 0xFF000800, "Security Guard");
-
-    if (!PrepareGameFolder(names) || !LoadPlugin(dll, session))
-        return 1;
-    if (interactive)
-        InteractiveSession(session);
-    else
-        ScriptedSession(session);
-    std::error_code ignored;
-    fs::current_path(fs::temp_directory_path(), ignored);
-    fs::remove_all(GameFolder(), ignored);
-    return 0;
+    return 1;
 }

@@ -3,13 +3,14 @@
 #include "game/console.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <emmintrin.h>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <vector>
+#include <memory>
 
 namespace {
 
@@ -21,20 +22,49 @@ constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 constexpr char kEndOfInput = '\x1A';  // Ctrl+Z ends text-mode input
 
-// A list opened for one pass, read in large chunks. The text-mode rules are
-// applied here, so every platform reads the same bytes the same way.
-// The chunk memory of the calling thread. It holds no list data between
-// calls; it is kept because allocating and releasing large blocks at each
-// call costs more than reading the list (several times over under Wine).
-char* ThreadChunk()
+// Chunk memory. Allocating and releasing a large block at each call costs
+// more than reading the list (several times over under Wine), so one chunk
+// is kept between calls for the whole process. A reader takes it for its
+// pass and gives it back; a reader that finds it taken (another thread, or
+// a read nested inside a line visitor) gets a chunk of its own, released
+// when it is done. So the memory kept is one chunk, however many threads
+// ever read a list, and no two readers share a chunk.
+struct ChunkDeleter {
+    void operator()(char* chunk) const noexcept { delete[] chunk; }
+};
+using Chunk = std::unique_ptr<char[], ChunkDeleter>;
+
+struct SpareChunk {
+    std::atomic<char*> chunk{nullptr};
+    ~SpareChunk() { delete[] chunk.exchange(nullptr); }
+};
+SpareChunk spare;
+
+Chunk TakeChunk()
 {
-    thread_local std::vector<char> chunk(kLargestChunkSize);
-    return chunk.data();
+    if (char* kept = spare.chunk.exchange(nullptr))
+        return Chunk(kept);
+    return Chunk(new char[kLargestChunkSize]);
 }
 
+void GiveBackChunk(Chunk chunk) noexcept
+{
+    char* expected = nullptr;
+    if (spare.chunk.compare_exchange_strong(expected, chunk.get()))
+        static_cast<void>(chunk.release());
+}
+
+// A list opened for one pass, read in large chunks. The text-mode rules are
+// applied here, so every platform reads the same bytes the same way.
 struct ListReader {
+    ListReader() = default;
+    ListReader(const ListReader&) = delete;
+    ListReader& operator=(const ListReader&) = delete;
+    ~ListReader() { GiveBackChunk(std::move(owned)); }
+
     std::ifstream stream;
-    char* chunk = ThreadChunk();
+    Chunk owned = TakeChunk();
+    char* chunk = owned.get();
     std::size_t chunkSize = kFirstChunkSize;  // bytes asked for by the next read
     const char* next = nullptr;  // first unread byte of the chunk
     const char* end = nullptr;   // one past the last usable byte of the chunk
