@@ -1,4 +1,5 @@
 #include "command/set_random_name.h"
+#include "support/failing_allocator.h"
 #include "support/scratch_folder.h"
 #include "support/simulated_game.h"
 
@@ -9,29 +10,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-// GCC takes the replaced operators below for a mismatched pair.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-// Lets a test make the next allocation fail, to show that an exception from
-// beneath the command never reaches the game.
-namespace {
-bool failNextAllocation = false;
-}
-
-void* operator new(std::size_t size)
-{
-    if (failNextAllocation) {
-        failNextAllocation = false;
-        throw std::bad_alloc();
-    }
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -284,9 +262,9 @@ TEST_F(CommandTest, ExceptionBeneathTheCommandBecomesOneLine)
     WriteNameList("FemaleNames.txt", kFemaleNames);
     const auto block = sim::ComposeParameterBlock({"female"});
     sim::ClearConsole();
-    failNextAllocation = true;
+    FailAllocationAfter(0);
     EXPECT_FALSE(ExecuteSetRandomName(nullptr, block.data(), sim::Selected(*reference_)));
-    failNextAllocation = false;
+    StopFailingAllocations();
     const auto seen = sim::ConsoleSeen();
     EXPECT_EQ(seen.lines, std::vector<std::string>{"Error: unexpected failure (std::bad_alloc). Aborting function call."});
     EXPECT_TRUE(seen.executed.empty());

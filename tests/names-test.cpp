@@ -1,6 +1,7 @@
 #include "names/name_list.h"
 #include "names/random_number.h"
 #include "support/console_recorder.h"
+#include "support/failing_allocator.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,15 @@
 namespace {
 
 using namespace std::string_literals;
+
+// `count` names of 10 bytes each with their line feed.
+std::string ManyNames(int count)
+{
+    std::string bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += "Name" + std::to_string(10000 + i % 90000) + "\n";
+    return bytes;
+}
 
 const std::string kMissingListLine =
     "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call.";
@@ -61,6 +71,14 @@ std::vector<ListCase> ListCases()
         {"blanks are kept", "  Anna \n   \n\tBeth\n", 3, {"  Anna ", "   ", "\tBeth", ""}},
         {"CR LF split across chunks", std::string(65535, 'x') + "\r\nBeth\n", 2,
          {std::string(65535, 'x'), "Beth", ""}},
+        // The first read takes 64 KiB (65536 bytes); the input must end at a
+        // 0x1A wherever it falls, and stay ended in the reads after it.
+        {"0x1A early in a long list", "Anna\n\x1A"s + ManyNames(20000), 1, {"Anna", ""}},
+        {"0x1A last byte of the first read", std::string(65534, 'x') + "\n\x1A"s + ManyNames(20000), 1,
+         {std::string(65534, 'x'), ""}},
+        {"0x1A first byte of the second read", std::string(65535, 'x') + "\n\x1A"s + ManyNames(20000), 1,
+         {std::string(65535, 'x'), ""}},
+        {"0x1A in the third read", ManyNames(20000) + "\x1A"s + ManyNames(20000), 20000, {}},
     };
 }
 
@@ -88,6 +106,92 @@ TEST_F(NameListTest, LongListsReadAcrossChunkBoundaries)
     for (int line : {1, 6553, 6554, 6555, 13107, 20000, 29999, kNames})
         EXPECT_EQ(ReadNameAt("MaleNames.txt", line), "Name" + std::to_string(100000 + line)) << line;
     EXPECT_EQ(ReadNameAt("MaleNames.txt", kNames + 1), "");
+}
+
+TEST_F(NameListTest, LineFeedsAreCountedPastEveryByteCounterLimit)
+{
+    // Line feeds are counted sixteen bytes at a time in byte-wide counters:
+    // runs of them far longer than 255 per lane must still all count.
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::int32_t count;
+        std::vector<std::pair<std::int32_t, std::string>> names;  // line number, name there
+    };
+    std::string sixteen;
+    for (int i = 0; i < 20000; ++i)
+        sixteen += "Name" + std::to_string(10000000000LL + i) + "\n";  // 16 bytes a line
+    const Case cases[] = {
+        {"line feeds only", std::string(100000, '\n'), 100000, {{1, ""}, {100000, ""}}},
+        {"line feeds, then a name", std::string(70000, '\n') + "Last\n", 70001,
+         {{1, "Last"}, {70000, "Last"}, {70001, "Last"}, {70002, ""}}},
+        {"lines of sixteen bytes", sixteen, 20000,
+         {{1, "Name10000000000"}, {4081, "Name10000004080"}, {19999, "Name10000019998"}, {20001, ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteNameList("MaleNames.txt", c.bytes);
+        EXPECT_EQ(CountNames("MaleNames.txt"), c.count);
+        for (const auto& [line, name] : c.names)
+            EXPECT_EQ(ReadNameAt("MaleNames.txt", line), name) << "line " << line;
+    }
+}
+
+TEST_F(NameListTest, ReadNestedInALineVisitorLeavesTheOuterReadIntact)
+{
+    const std::string outer = WriteNameList("FemaleNames.txt", ManyNames(30000));
+    const std::string inner = WriteNameList("MaleNames.txt", std::string(200000, 'y') + "\nInner\n");
+    std::vector<std::string> seen;
+    ASSERT_TRUE(VisitLinesOfList(outer, [&](const std::string& line) {
+        seen.push_back(line);
+        if (seen.size() % 5000 == 1) {
+            EXPECT_EQ(ReadNameOfList(inner, 2), "Inner");
+        }
+    }));
+    ASSERT_EQ(seen.size(), 30000U);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        ASSERT_EQ(seen[i], "Name" + std::to_string(10000 + i)) << "line " << i + 1;
+}
+
+TEST_F(NameListTest, FileSystemErrorsCountAsAMissingList)
+{
+    // A name too long for the system; on Linux also a symbolic link loop.
+    const std::string tooLong(400, 'n');
+    EXPECT_EQ(CountNames(tooLong), 0);
+    EXPECT_EQ(ReadNameAt(tooLong, 1), "");
+    EXPECT_EQ(RecordedConsoleLines(), std::vector<std::string>{kMissingListLine});
+#if !defined(_WIN32)
+    ClearConsoleRecord();
+    std::filesystem::create_directories(PluginFolder);
+    std::filesystem::create_symlink("MaleNames.txt", std::string(PluginFolder) + "MaleNames.txt");
+    EXPECT_EQ(CountNames("MaleNames.txt"), 0);
+    EXPECT_EQ(ReadNameAt("MaleNames.txt", 1), "");
+    EXPECT_EQ(RecordedConsoleLines(), std::vector<std::string>{kMissingListLine});
+#endif
+}
+
+TEST_F(NameListTest, ExhaustedMemoryGivesNoNamesNeverWrongOnes)
+{
+    WriteNameList("FemaleNames.txt", "Anna\nBeth\nCara\n");
+    // Each allocation of a successful call fails in turn, until one runs
+    // through: every answer is either the right one or "nothing".
+    for (std::size_t successes = 0;; ++successes) {
+        SCOPED_TRACE("allocations before the failure: " + std::to_string(successes));
+        ClearConsoleRecord();
+        FailAllocationAfter(successes);
+        const std::int32_t count = CountNames("FemaleNames.txt");
+        const std::string name = ReadNameAt("FemaleNames.txt", 2);
+        const bool failed = AllocationFailed();
+        StopFailingAllocations();
+        EXPECT_TRUE(count == 3 || count == 0) << count;
+        EXPECT_TRUE(name == "Beth" || name.empty()) << name;
+        EXPECT_LE(RecordedConsoleLines().size(), 1U);
+        if (!failed) {
+            EXPECT_EQ(count, 3);
+            EXPECT_EQ(name, "Beth");
+            break;
+        }
+    }
 }
 
 TEST_F(NameListTest, LineNumbersBelowOneGiveNothing)
