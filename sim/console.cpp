@@ -79,8 +79,15 @@ const void* ExecutorObject(Executor which) { return &executorObjects[which == Ex
 
 void UseExecutorObject(const void* object) { Store(GameAddress(kConsoleExecutorObjectOffset), 0, object); }
 
+void NoteGameCall(const char* function)
+{
+    const std::lock_guard lock(consoleMutex);
+    record.gameCalls.emplace_back(function);
+}
+
 void PrintOnConsole(void* console, const char* format, va_list arguments)
 {
+    NoteGameCall("console print");
     va_list measuring;
     va_copy(measuring, arguments);
     std::string line = PrintfText(format, measuring, arguments);
@@ -93,6 +100,7 @@ void PrintOnConsole(void* console, const char* format, va_list arguments)
 
 void ExecuteOnConsole(const void* executor, const char* commandLine)
 {
+    NoteGameCall("console line executor");
     const ExecutorRecord* object = ReachExecutor(executor);
     const std::lock_guard lock(consoleMutex);
     if (object == nullptr) {

@@ -20,7 +20,11 @@ struct ConsoleRecord {
     std::vector<std::string> formats;       // each print's raw format text
     std::vector<const void*> consoles;      // the console object each print was given
     std::vector<ExecutedLine> executed;     // command lines run through the executor
+    std::vector<std::string> gameCalls;     // every game function called, in order
 };
+
+// Notes a call of one of the game's functions in ConsoleRecord::gameCalls.
+void NoteGameCall(const char* function);
 
 // A copy of what the console has seen so far (safe while other threads print).
 ConsoleRecord ConsoleSeen();

@@ -3,6 +3,7 @@
 #include "sim/game_image.h"
 
 #include <array>
+#include <stdexcept>
 
 namespace sim {
 namespace {
@@ -25,14 +26,22 @@ std::uint64_t WrongSlot()
     return 0;
 }
 
+void ThrowIfChosen(const char* call)
+{
+    if (host.throwingCall == call)
+        throw std::runtime_error(std::string("simulated host: ") + call + " failed");
+}
+
 std::uint32_t GetPluginHandle()
 {
+    ThrowIfChosen("getPluginHandle");
     ++host.handleRequests;
     return host.pluginHandle;
 }
 
 void* QueryInterface(std::uint32_t id)
 {
+    ThrowIfChosen("queryInterface");
     host.queriedIds.push_back(id);
     if (id == kMessagingId && host.offersMessaging)
         return messagingInterface.data();
@@ -43,12 +52,14 @@ void* QueryInterface(std::uint32_t id)
 
 bool RegisterListener(std::uint32_t plugin, const char* sender, void* listener)
 {
+    ThrowIfChosen("registerListener");
     host.listeners.push_back({plugin, sender != nullptr ? sender : "(null)", listener});
     return host.registrationSucceeds;
 }
 
 bool RegisterCallback(void* callback)
 {
+    ThrowIfChosen("registerCallback");
     host.callbacks.push_back(callback);
     return host.registrationSucceeds;
 }

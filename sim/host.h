@@ -21,6 +21,10 @@ struct HostRecord {
     bool offersMessaging = true;    // interface 1
     bool offersCallbacks = true;    // interface 3
     bool registrationSucceeds = true;
+    // The one call that throws a C++ exception into the plugin, by name:
+    // "getPluginHandle", "queryInterface", "registerListener",
+    // "registerCallback"; empty: none.
+    std::string throwingCall;
     // What the plugin did.
     int handleRequests = 0;
     std::vector<std::uint32_t> queriedIds;

@@ -1,5 +1,6 @@
 #include "sim/references.h"
 
+#include "sim/console.h"
 #include "sim/game_image.h"
 
 #include <cstring>
@@ -95,6 +96,7 @@ std::string ShownName(const Reference& reference)
 
 const void* LookupExtraDataFunction(void* extraDataList, std::uint8_t type)
 {
+    NoteGameCall("extra data lookup");
     auto* list = static_cast<ExtraList*>(extraDataList);
     if (type != kDisplayNameType || !list->hasDisplayNameRecord)
         return nullptr;
@@ -103,13 +105,17 @@ const void* LookupExtraDataFunction(void* extraDataList, std::uint8_t type)
 
 const char* ObjectNameFunction(void* object)
 {
+    NoteGameCall("object name");
     const auto* named = static_cast<const Object*>(object);
     return named->name ? named->name->c_str() : nullptr;
 }
 
 void SetDisplayNameFunction(void* extraDataList, const char* name)
 {
+    NoteGameCall("set display name");
     auto* list = static_cast<ExtraList*>(extraDataList);
+    if (list->setting == NameSetting::Throw)
+        throw 42;  // NOLINT(hicpp-exception-baseclass): an exception of no standard type, on purpose
     list->namesSet.emplace_back(name);
     if (list->setting == NameSetting::Store)
         WriteEntry(*list, name, 1, 0);

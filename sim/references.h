@@ -19,6 +19,7 @@ enum class NameSetting {
     Store,      // the name is shown from now on
     Ignore,     // the name is dropped; the old one stays
     ShowOther,  // the game shows `otherName` instead
+    Throw,      // the function throws an exception that is no std::exception
 };
 
 struct ExtraList {

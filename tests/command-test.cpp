@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -75,19 +74,31 @@ private:
 
 TEST_F(CommandTest, SelectedReferenceIsCheckedFirst)
 {
-    ExpectFailure(Run({"female"}, nullptr), {"Error: no selected reference. Aborting function call."});
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    // Whatever the argument, good or bad, the reference's faults come first,
+    // in this order: none selected, wrong type, no extra data.
+    const std::vector<std::vector<std::string>> arguments = {
+        {"female"}, {}, {""}, {"Female"}, {"female", "male"}};
+    auto wrongType = sim::MakeReference(0x1A, 0x3E);
+    sim::DropExtraList(*wrongType);
+    auto noList = sim::MakeReference(0xFF000800);
+    sim::DropExtraList(*noList);
+    for (const auto& argument : arguments) {
+        SCOPED_TRACE(argument.empty() ? "no argument" : argument.front());
+        ExpectFailure(Run(argument, nullptr), {"Error: no selected reference. Aborting function call."});
+        ExpectFailure(Run(argument, sim::Selected(*wrongType)),
+                      {"Error: selected reference is not an Actor or Object Reference. Aborting function call."});
+        ExpectFailure(Run(argument, sim::Selected(*noList)),
+                      {"Error: the specified actor [FF000800] has no attached extra data which is "
+                       "unsupported.Aborting function call."});
+    }
 
     for (std::uint8_t code : {std::uint8_t{0}, std::uint8_t{0x3E}, std::uint8_t{74}, std::uint8_t{76}}) {
         auto other = sim::MakeReference(0x1A, code);
         ExpectFailure(Run({"female"}, sim::Selected(*other)),
                       {"Error: selected reference is not an Actor or Object Reference. Aborting function call."});
+        EXPECT_EQ(sim::ShownName(*other), "Settler");
     }
-
-    auto noList = sim::MakeReference(0xFF000800);
-    sim::DropExtraList(*noList);
-    ExpectFailure(Run({"female"}, sim::Selected(*noList)),
-                  {"Error: the specified actor [FF000800] has no attached extra data which is "
-                   "unsupported.Aborting function call."});
 }
 
 TEST_F(CommandTest, ArgumentMustBeExactlyFemaleOrMale)
@@ -255,6 +266,68 @@ TEST_F(CommandTest, NoExecutorObjectLeavesTheNameAndSkipsTheScriptCall)
     sim::UseExecutorObject(nullptr);
     ExpectFailure(Run({"female"}), {"Error: the game's console line executor isn't ready. Aborting function call."});
     EXPECT_EQ(sim::ShownName(*reference_), "Anna");
+}
+
+TEST_F(CommandTest, ScriptCallRunsOnlyAfterTheNameWasSetAndReadBack)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    const auto block = sim::ComposeParameterBlock({"female"});
+    sim::ClearConsole();
+    ASSERT_TRUE(ExecuteSetRandomName(nullptr, block.data(), sim::Selected(*reference_)));
+    const auto calls = sim::ConsoleSeen().gameCalls;
+    const auto set = std::find(calls.begin(), calls.end(), "set display name");
+    const auto readBack = std::find(set, calls.end(), "extra data lookup");
+    const auto execute = std::find(calls.begin(), calls.end(), "console line executor");
+    ASSERT_NE(set, calls.end());
+    ASSERT_NE(execute, calls.end());
+    EXPECT_LT(set - calls.begin(), readBack - calls.begin());
+    EXPECT_LT(readBack - calls.begin(), execute - calls.begin());
+    EXPECT_EQ(execute + 1, calls.end());
+}
+
+TEST_F(CommandTest, ExceptionOfNoStandardTypeBecomesOneLine)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    reference_->extraList.setting = sim::NameSetting::Throw;
+    ExpectFailure(Run({"female"}), {"Error: unexpected failure. Aborting function call."});
+}
+
+TEST_F(CommandTest, EveryAllocationFailingInTurnEndsCleanly)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    const std::set<std::string> ordinary = {
+        "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call.",
+        "Error: int 'NameCount' is out of range. Aborting function call.",
+        "Error: std::string 'sNewName' is empty. Aborting function call."};
+    const auto block = sim::ComposeParameterBlock({"female"});
+    for (std::size_t successes = 0;; ++successes) {
+        SCOPED_TRACE("allocations before the failure: " + std::to_string(successes));
+        auto reference = sim::MakeReference(0x1A, 75, "Settler");
+        sim::ClearConsole();
+        FailAllocationAfter(successes);
+        const bool result = ExecuteSetRandomName(nullptr, block.data(), sim::Selected(*reference));
+        const bool failed = AllocationFailed();
+        StopFailingAllocations();
+        const auto seen = sim::ConsoleSeen();
+        if (result) {
+            EXPECT_TRUE(seen.lines.empty());
+            EXPECT_EQ(seen.executed.size(), 1U);
+            EXPECT_NE(sim::ShownName(*reference), "Settler");
+        } else {
+            EXPECT_FALSE(seen.lines.empty());
+            std::size_t extra = 0;
+            for (const auto& line : seen.lines) {
+                const bool isOrdinary = ordinary.count(line) == 1;
+                extra += isOrdinary ? 0 : 1;
+                EXPECT_TRUE(isOrdinary || line.rfind("Error: ", 0) == 0) << line;
+            }
+            EXPECT_LE(extra, 1U);
+        }
+        if (!failed) {
+            EXPECT_TRUE(result);
+            break;
+        }
+    }
 }
 
 TEST_F(CommandTest, ExceptionBeneathTheCommandBecomesOneLine)

@@ -166,6 +166,28 @@ TEST_F(PluginTest, SecondDataLoadedMessageChangesNothing)
     EXPECT_EQ(TableBytes(sim::GameCommands().size()), installed);
 }
 
+TEST_F(PluginTest, LoadAnswersFalseWhenTheHostThrowsAtAnyStep)
+{
+    for (const char* call : {"getPluginHandle", "queryInterface", "registerListener", "registerCallback"}) {
+        SCOPED_TRACE(call);
+        sim::ResetHost();
+        sim::Host().throwingCall = call;
+        EXPECT_FALSE(Load());
+    }
+}
+
+TEST_F(PluginTest, EitherCommandMayBeTheTablesFirstEntry)
+{
+    InstallInto({{"TogglePathLine", 0x100}, {"CloseFile", 0x101}, {"End", 0x347}});
+    EXPECT_STREQ(Field<const char*>(0, sim::kEntryNameAt), "SetRandomName");
+    EXPECT_EQ(Field<const void*>(0, sim::kEntryParameterDescriptionAt), sim::ParameterDescriptionOf(1));
+
+    sim::ResetHost();
+    InstallInto({{"CloseFile", 0x100}, {"TogglePathLine", 0x101}, {"End", 0x347}});
+    EXPECT_STREQ(Field<const char*>(1, sim::kEntryNameAt), "SetRandomName");
+    EXPECT_EQ(Field<const void*>(1, sim::kEntryParameterDescriptionAt), sim::ParameterDescriptionOf(0));
+}
+
 TEST_F(PluginTest, SearchSkipsNullNamesAndFindsEitherOrder)
 {
     InstallInto({{std::nullopt, 0x100}, {"TogglePathLine", 0x101}, {std::nullopt, 0x102}, {"CloseFile", 0x103},
@@ -237,6 +259,7 @@ struct FatalPathRecord {
     HANDLE process = nullptr;
     UINT exitCode = 0xFFFF;
     int terminations = 0;
+    std::vector<std::string> order;  // the calls, in the order made
 } fatal;
 
 HMODULE WINAPI NoGameModule(LPCWSTR) { return nullptr; }
@@ -248,6 +271,7 @@ int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT styl
     fatal.caption = caption;
     fatal.style = style;
     ++fatal.boxes;
+    fatal.order.emplace_back("box");
     return IDOK;
 }
 
@@ -256,6 +280,7 @@ BOOL WINAPI RecordTermination(HANDLE process, UINT exitCode)
     fatal.process = process;
     fatal.exitCode = exitCode;
     ++fatal.terminations;
+    fatal.order.emplace_back("terminate");
     return FALSE;
 }
 
@@ -285,6 +310,7 @@ TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
     EXPECT_EQ(fatal.caption, L"Varnel - SFSE Plugin by Dorrik v2.6");
     EXPECT_EQ(fatal.style, 0U);
     EXPECT_EQ(fatal.terminations, 1);
+    EXPECT_EQ(fatal.order, (std::vector<std::string>{"box", "terminate"}));
     EXPECT_EQ(fatal.process, GetCurrentProcess());
     EXPECT_EQ(fatal.exitCode, 0U);
     EXPECT_TRUE(sim::Host().listeners.empty());
