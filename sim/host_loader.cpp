@@ -120,15 +120,21 @@ void Scan(HostReport& report, PluginState& plugin, const fs::path& path, const H
         Fail(report, plugin, reason);
 }
 
-// SFSEPlugin_Load runs under a guard, as the host's own structured exception
-// handler around it: a hardware fault inside it resumes at FaultLanding,
-// which jumps back into CallGuarded.
+// SFSEPlugin_Load runs under a guard, as under the host's own structured
+// exception handler: on a thread of its own, where a hardware fault resumes
+// in EndFaultedThread, which ends that thread with the fault's code, and a
+// C++ exception is caught.
 using LoadFunction = bool (*)(const void* host);
-thread_local void* guardJump[5];
-thread_local bool guarding = false;
-thread_local DWORD faultCode = 0;
 
-[[noreturn]] void FaultLanding() { __builtin_longjmp(guardJump, 1); }
+struct LoadCall {
+    LoadFunction load;
+    bool result = false;
+    bool returned = false;  // false: it faulted or threw
+};
+
+thread_local bool guarding = false;
+
+[[noreturn]] void EndFaultedThread(DWORD code) { ExitThread(code); }
 
 bool IsHardwareFault(DWORD code)
 {
@@ -152,32 +158,46 @@ LONG CALLBACK GuardFaults(EXCEPTION_POINTERS* exception)
     if (!guarding || !IsHardwareFault(exception->ExceptionRecord->ExceptionCode))
         return EXCEPTION_CONTINUE_SEARCH;
     guarding = false;
-    faultCode = exception->ExceptionRecord->ExceptionCode;
     CONTEXT* context = exception->ContextRecord;
-    context->Rsp = (context->Rsp & ~DWORD64{15}) - 8;  // as after a call
-    context->Rip = reinterpret_cast<DWORD64>(&FaultLanding);
+    context->Rcx = exception->ExceptionRecord->ExceptionCode;  // EndFaultedThread's argument
+    context->Rsp = (context->Rsp & ~DWORD64{15}) - 8;          // as right after a call
+    context->Rip = reinterpret_cast<DWORD64>(&EndFaultedThread);
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-// Calls `load`; false (with `code`) when it faulted or threw.
-__attribute__((noinline)) bool CallGuarded(LoadFunction load, bool& result, std::uint32_t& code)
+DWORD WINAPI RunLoad(void* argument)
 {
-    static PVOID handler = AddVectoredExceptionHandler(1, &GuardFaults);
-    (void)handler;
-    if (__builtin_setjmp(guardJump) != 0) {
-        code = faultCode;
-        return false;
-    }
+    auto* call = static_cast<LoadCall*>(argument);
     guarding = true;
     try {
-        result = load(HostInterfaceRecord());
+        call->result = call->load(HostInterfaceRecord());
+        call->returned = true;
     } catch (...) {
-        guarding = false;
-        code = 0;
-        return false;
+        // a C++ exception out of the plugin: returned stays false
     }
     guarding = false;
-    return true;
+    return 0;
+}
+
+// Calls `load`; false, with the fault's code (0 for an exception), when it
+// faulted or threw.
+bool CallGuarded(LoadFunction load, bool& result, std::uint32_t& code)
+{
+    static PVOID const handler = AddVectoredExceptionHandler(1, &GuardFaults);
+    static_cast<void>(handler);
+    LoadCall call{load};
+    HANDLE thread = CreateThread(nullptr, 0, &RunLoad, &call, 0, nullptr);
+    if (thread == nullptr) {
+        code = static_cast<std::uint32_t>(GetLastError());
+        return false;
+    }
+    WaitForSingleObject(thread, INFINITE);
+    DWORD exitCode = 0;
+    GetExitCodeThread(thread, &exitCode);
+    CloseHandle(thread);
+    result = call.result;
+    code = call.returned ? 0 : static_cast<std::uint32_t>(exitCode);
+    return call.returned;
 }
 
 // Drops what a plugin that failed its load call had registered.
