@@ -1,40 +1,63 @@
-// Runs in a process of its own: the lazily formed game addresses must not
-// have been used before the two threads race for them.
+// Runs in a process of its own: the addresses formed at first use must not
+// have been used before the threads race for them.
 #include "command/reference.h"
 #include "game/console.h"
+#include "game/game_addresses.h"
 #include "support/simulated_game.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <string>
 #include <thread>
 
 namespace {
 
+std::mutex formingMutex;
+std::map<std::string, int> formed;     // how often each address was formed
+std::atomic<int> formingNow{0};        // threads inside the forming of an address
+
+// The first thread to form an address stays in the forming for a while, so
+// the second is sure to arrive while it is still under way.
+void SlowObserver(const char* address)
+{
+    {
+        const std::lock_guard lock(formingMutex);
+        ++formed[address];
+    }
+    ++formingNow;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    --formingNow;
+}
+
 using GameFirstUseTest = SimulatedGameTest;
 
-TEST_F(GameFirstUseTest, TwoThreadsFormTheLazyAddressesTogether)
+TEST_F(GameFirstUseTest, ThreadsRacingForAnAddressFormItOnce)
 {
+    ObserveAddressForming(&SlowObserver);
     auto first = sim::MakeReference(0x1A);
     auto second = sim::MakeReference(0x1B);
     sim::SetOwnName(*first, "Mara");
     sim::SetOwnName(*second, "Tomas");
 
-    std::atomic<int> ready{0};
     std::string names[2];
     auto work = [&](int index, sim::Reference& reference, const char* line) {
-        ++ready;
-        while (ready.load() < 2) {
-        }
         ConsolePrint("%s", line);
         names[index] = GetDisplayName(AsGameReference(reference));
     };
     std::thread one(work, 0, std::ref(*first), "first");
+    while (formingNow.load() == 0)  // the first thread is forming the console print address
+        std::this_thread::yield();
     std::thread two(work, 1, std::ref(*second), "second");
     one.join();
     two.join();
+    ObserveAddressForming(nullptr);
 
+    EXPECT_EQ(formed, (std::map<std::string, int>{{"console print", 1}, {"extra data lookup", 1}}));
     EXPECT_EQ(names[0], "Mara");
     EXPECT_EQ(names[1], "Tomas");
     auto lines = sim::ConsoleSeen().lines;

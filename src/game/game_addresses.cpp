@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace {
 
 // Static initialisation, in this order: the image base first, then the two
@@ -24,11 +26,21 @@ Function GameFunctionAt(std::uintptr_t base, std::uintptr_t offset)
     return reinterpret_cast<Function>(base + offset);
 }
 
+std::atomic<AddressFormingObserver> formingObserver{nullptr};
+
+template <typename Function>
+Function FormAtFirstUse(const char* what, std::uintptr_t offset)
+{
+    if (const AddressFormingObserver observer = formingObserver.load())
+        observer(what);
+    return GameFunctionAt<Function>(imageBaseAtLoad, offset);
+}
+
 ExtraDataLookupFunction ExtraDataLookupAddress()
 {
     // A function-local static: formed once, concurrent first callers wait.
     static const auto address =
-        GameFunctionAt<ExtraDataLookupFunction>(imageBaseAtLoad, kGameAddressTable.extraDataLookup);
+        FormAtFirstUse<ExtraDataLookupFunction>("extra data lookup", kGameAddressTable.extraDataLookup);
     return address;
 }
 
@@ -46,10 +58,11 @@ void* ConsoleObject() { return *consoleObjectSlot; }
 
 ConsolePrintFunction ConsolePrintFunctionAddress()
 {
-    static const auto address =
-        GameFunctionAt<ConsolePrintFunction>(imageBaseAtLoad, kGameAddressTable.consolePrint);
+    static const auto address = FormAtFirstUse<ConsolePrintFunction>("console print", kGameAddressTable.consolePrint);
     return address;
 }
+
+void ObserveAddressForming(AddressFormingObserver observer) { formingObserver = observer; }
 
 ConsoleLineExecutor CurrentConsoleLineExecutor()
 {

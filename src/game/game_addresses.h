@@ -39,5 +39,10 @@ struct ConsoleLineExecutor {
 
 // Formed at first use, once, safely against concurrent first callers.
 ConsolePrintFunction ConsolePrintFunctionAddress();
+
+// Called, on the forming thread, each time an address formed at first use
+// is formed: a seam through which tests watch that it happens once.
+using AddressFormingObserver = void (*)(const char* address);
+void ObserveAddressForming(AddressFormingObserver observer);
 // Formed at each call from GameModule().
 ConsoleLineExecutor CurrentConsoleLineExecutor();
