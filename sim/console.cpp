@@ -88,10 +88,7 @@ void NoteGameCall(const char* function)
 void PrintOnConsole(void* console, const char* format, va_list arguments)
 {
     NoteGameCall("console print");
-    va_list measuring;
-    va_copy(measuring, arguments);
-    std::string line = PrintfText(format, measuring, arguments);
-    va_end(measuring);
+    std::string line = PrintfText(format, arguments);
     const std::lock_guard lock(consoleMutex);
     record.lines.push_back(std::move(line));
     record.formats.emplace_back(format);

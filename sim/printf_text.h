@@ -9,13 +9,19 @@
 
 namespace sim {
 
-// Formats in two passes, one to measure and one to write, each with a list
-// of the same arguments of its own (a va_list is used up by one pass).
-inline std::string PrintfText(const char* format, va_list measuring, va_list writing)
+// Formats in two passes, one to measure and one to write, each on a copy
+// of the arguments (a va_list is used up by one pass).
+inline std::string PrintfText(const char* format, va_list arguments)
 {
+    va_list measuring;
+    va_copy(measuring, arguments);
     const int length = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
     std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    va_list writing;
+    va_copy(writing, arguments);
     std::vsnprintf(text.data(), text.size() + 1, format, writing);
+    va_end(writing);
     return text;
 }
 

@@ -21,6 +21,8 @@ constexpr std::size_t kLargestChunkSize = std::size_t{1024} * 1024;
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 constexpr char kEndOfInput = '\x1A';  // Ctrl+Z ends text-mode input
+constexpr const char* kMissingListLine =
+    "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call.";
 
 // Chunk memory. Allocating and releasing a large block at each call costs
 // more than reading the list (several times over under Wine), so one chunk
@@ -250,8 +252,7 @@ std::int32_t CountNames(std::string fileName) noexcept
             return 0;
         const std::string path = ListPath(fileName);
         if (!ListExists(path)) {
-            ConsolePrint("%s", "Error: name database file couldn't be found in ./Data/SFSE/Plugins. "
-                               "Aborting function call.");
+            ConsolePrint("%s", kMissingListLine);
             return 0;
         }
         return CountLinesOfList(path);

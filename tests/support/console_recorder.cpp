@@ -18,11 +18,8 @@ void ClearConsoleRecord()
 
 void ConsolePrint(const char* format, ...)
 {
-    va_list measuring;
-    va_list writing;
-    va_start(measuring, format);
-    va_start(writing, format);
-    RecordedConsoleLines().push_back(sim::PrintfText(format, measuring, writing));
-    va_end(writing);
-    va_end(measuring);
+    va_list arguments;
+    va_start(arguments, format);
+    RecordedConsoleLines().push_back(sim::PrintfText(format, arguments));
+    va_end(arguments);
 }

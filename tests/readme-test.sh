@@ -1,0 +1,30 @@
+#!/bin/sh
+# Every console line and host reason that the README's troubleshooting tables
+# list is one the code can print: each piece of it between placeholders
+# ([FormID], [FormID | name], (...), the type word "actor") stands in the
+# plugin's sources or the simulated host's.
+# Usage: readme-test.sh SOURCE_DIR
+set -u
+root=$1
+status=0
+checked=0
+section=$(sed -n '/^## Troubleshooting (players)/,/^## [^T]/p' "$root/README.md")
+texts=$(printf '%s\n' "$section" | sed -n 's/^| `\([^`]*\)` |.*/\1/p' | sed 's/\\|/|/g')
+[ -n "$texts" ] || { echo "no troubleshooting tables in the README"; exit 1; }
+printf '%s\n' "$texts" > /tmp/varnel-readme-texts.$$
+while IFS= read -r text; do
+  checked=$((checked + 1))
+  pieces=$(printf '%s\n' "$text" | sed 's/ \[FormID | name\]/\n/g; s/ \[FormID\]/\n/g; s/ (\.\.\.)/\n/g; s/ actor/\n/g')
+  printf '%s\n' "$pieces" > /tmp/varnel-readme-pieces.$$
+  while IFS= read -r piece; do
+    [ ${#piece} -ge 4 ] || continue
+    if ! grep -rqF -- "$piece" "$root/src" "$root/sim/host_loader.cpp"; then
+      echo "the README lists a text the code never prints: $piece"
+      status=1
+    fi
+  done < /tmp/varnel-readme-pieces.$$
+done < /tmp/varnel-readme-texts.$$
+rm -f /tmp/varnel-readme-texts.$$ /tmp/varnel-readme-pieces.$$
+echo "$checked texts checked"
+[ "$checked" -ge 20 ] || { echo "expected the console lines and the host reasons"; status=1; }
+exit $status
