@@ -36,7 +36,7 @@ clang-tidy --quiet -p build/windows --header-filter="$header_filter" --extra-arg
 # The name-list operations and the fatal report take their text by value,
 # as their callers hand over a copy.
 echo "== cppcheck"
-cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability \
+cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability --library=googletest --library=windows \
   --suppress=passedByValue:src/names/name_list.cpp --suppress=passedByValue:src/plugin/fatal_error.cpp \
   --std=c++20 --inline-suppr -I src -I . -I tests -D_WIN32 src/ sim/ tools/ tests/ || status=1
 

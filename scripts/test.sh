@@ -55,7 +55,7 @@ run_preset linux-asan
 run_preset windows
 run_preset windows-clang
 
-step "static checks (clang-tidy, cppcheck)" bash scripts/static-checks.sh
+step "static checks (clang-tidy, cppcheck), from a copy under a /src/ path" bash scripts/static-checks-anywhere.sh
 step "fuzzing (a few seconds per target)" bash scripts/fuzz.sh 5
 step "reproducible DLL and release zip" bash scripts/check-reproducible.sh
 

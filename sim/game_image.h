@@ -37,6 +37,7 @@ template <typename T>
 T Load(const void* record, std::size_t offset)
 {
     T value;
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the bytes of the value itself, which may be a pointer
     std::memcpy(&value, static_cast<const std::uint8_t*>(record) + offset, sizeof(T));
     return value;
 }
@@ -44,6 +45,7 @@ T Load(const void* record, std::size_t offset)
 template <typename T>
 void Store(void* record, std::size_t offset, T value)
 {
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the bytes of the value itself, which may be a pointer
     std::memcpy(static_cast<std::uint8_t*>(record) + offset, &value, sizeof(T));
 }
 

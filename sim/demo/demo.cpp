@@ -109,7 +109,7 @@ fs::path ExeFolder()
 // working directory. Returns the plugin folder.
 fs::path PrepareGameFolder(const fs::path& names)
 {
-    const fs::path plugins = GameFolder() / "Data" / "SFSE" / "Plugins";
+    fs::path plugins = GameFolder() / "Data" / "SFSE" / "Plugins";
     fs::remove_all(GameFolder());
     fs::create_directories(plugins);
     fs::copy_file(ExeFolder() / "Varnel.dll", plugins / "Varnel.dll");

@@ -73,7 +73,7 @@ struct ListReader {
     bool inputEnded = false;     // end of file or 0x1A reached
 };
 
-bool OpenList(ListReader& reader, const std::string& path)
+bool OpenList(ListReader& reader, const std::filesystem::path& path)
 {
     reader.stream.rdbuf()->pubsetbuf(nullptr, 0);  // reads go straight into the chunk
     reader.stream.open(path, std::ios::in | std::ios::binary);
@@ -173,24 +173,24 @@ bool NextLine(ListReader& reader, std::string& line)
     return true;  // a last line without a line feed
 }
 
-std::string ListPath(const std::string& fileName)
+std::filesystem::path ListPath(const std::string& fileName)
 {
     return std::string(PluginFolder) + fileName;
 }
 
 }  // namespace
 
-bool ListExists(const std::string& path) noexcept
+bool ListExists(const std::filesystem::path& path) noexcept
 {
     try {
         std::error_code error;
-        return std::filesystem::exists(std::filesystem::path(path), error) && !error;
+        return std::filesystem::exists(path, error) && !error;
     } catch (...) {
         return false;
     }
 }
 
-std::int32_t CountLinesOfList(const std::string& path) noexcept
+std::int32_t CountLinesOfList(const std::filesystem::path& path) noexcept
 {
     try {
         ListReader reader;
@@ -211,7 +211,7 @@ std::int32_t CountLinesOfList(const std::string& path) noexcept
     }
 }
 
-std::string ReadNameOfList(const std::string& path, std::int32_t lineNumber) noexcept
+std::string ReadNameOfList(const std::filesystem::path& path, std::int32_t lineNumber) noexcept
 {
     try {
         if (lineNumber < 1)
@@ -230,7 +230,8 @@ std::string ReadNameOfList(const std::string& path, std::int32_t lineNumber) noe
     }
 }
 
-bool VisitLinesOfList(const std::string& path, const std::function<void(const std::string& line)>& visit) noexcept
+bool VisitLinesOfList(const std::filesystem::path& path,
+                      const std::function<void(const std::string& line)>& visit) noexcept
 {
     try {
         ListReader reader;
@@ -250,7 +251,7 @@ std::int32_t CountNames(std::string fileName) noexcept
     try {
         if (fileName.empty())
             return 0;
-        const std::string path = ListPath(fileName);
+        const std::filesystem::path path = ListPath(fileName);
         if (!ListExists(path)) {
             ConsolePrint("%s", kMissingListLine);
             return 0;
@@ -266,7 +267,7 @@ std::string ReadNameAt(std::string fileName, std::int32_t lineNumber) noexcept
     try {
         if (fileName.empty() || lineNumber < 1)
             return {};
-        const std::string path = ListPath(fileName);
+        const std::filesystem::path path = ListPath(fileName);
         if (!ListExists(path))
             return {};
         return ReadNameOfList(path, lineNumber);

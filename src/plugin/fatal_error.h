@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // "Fatal error has occured in function <function> at line <line>", two empty
 // lines, "Error text: ", then " -> <error text>", each line ended by LF.
@@ -21,6 +22,12 @@ std::string GetPluginVersionText(const PluginVersionData& record = SFSEPlugin_Ve
 
 // UTF-8 to UTF-16 wide text; a byte that is not valid UTF-8 becomes U+FFFD.
 std::wstring Utf8ToWide(const std::string& text);
+
+// Decodes the UTF-8 sequence at `text[at]` and moves `at` past the bytes it
+// read; a malformed sequence (a stray byte, overlong, a surrogate, beyond
+// U+10FFFF, cut short) gives kReplacementCharacter.
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+char32_t DecodeUtf8(std::string_view text, std::size_t& at);
 
 // Shows `message` in a message box captioned with the plugin's name and
 // version, then terminates the process with exit code 0. Returns only if

@@ -1,6 +1,7 @@
 #include "plugin/fatal_error.h"
 
 #include <cstring>
+#include <string_view>
 
 std::string ComposeFatalErrorText(const std::string& functionName, std::uint32_t lineNumber,
                                   const std::string& errorText)
@@ -21,33 +22,26 @@ std::string GetPluginVersionText(const PluginVersionData& record)
     return std::to_string(major) + "." + std::to_string(minor);
 }
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one UTF-8 sequence at `text[at]`; moves `at` past it.
-char32_t DecodeUtf8(const std::string& text, std::size_t& at)
+char32_t DecodeUtf8(std::string_view text, std::size_t& at)
 {
     const auto lead = static_cast<unsigned char>(text[at++]);
     if (lead < 0x80)
         return lead;
     const int trailing = lead >= 0xF5 ? -1 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
     if (trailing < 0 || at + static_cast<std::size_t>(trailing) > text.size())
-        return kReplacement;
+        return kReplacementCharacter;
     char32_t code = lead & (0x3F >> trailing);
     for (int i = 0; i < trailing; ++i) {
         const auto next = static_cast<unsigned char>(text[at]);
         if ((next & 0xC0) != 0x80)
-            return kReplacement;
+            return kReplacementCharacter;
         code = code << 6 | (next & 0x3F);
         ++at;
     }
     const bool overlong = (trailing == 2 && code < 0x800) || (trailing == 3 && code < 0x10000);
     const bool invalid = code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF);
-    return overlong || invalid ? kReplacement : code;
+    return overlong || invalid ? kReplacementCharacter : code;
 }
-
-}  // namespace
 
 std::wstring Utf8ToWide(const std::string& text)
 {

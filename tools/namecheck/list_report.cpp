@@ -3,6 +3,7 @@
 #include "names/name_list.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -19,10 +20,11 @@ bool HasBlankEdge(const std::string& name)
 }
 
 // Byte-level findings the line reader does not show.
-void InspectBytes(const std::string& path, ListReport& report)
+void InspectBytes(const std::filesystem::path& path, ListReport& report)
 {
     std::ifstream file(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    report.encoding = DetectEncoding(bytes);
     const std::size_t end = std::min(bytes.find('\x1A'), bytes.size());
     report.endMark = end < bytes.size();
     report.bytesAfterEndMark = static_cast<std::int64_t>(report.endMark ? bytes.size() - end - 1 : 0);
@@ -34,6 +36,7 @@ void InspectBytes(const std::string& path, ListReport& report)
         report.lfLineEnds += bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r') ? 1 : 0;
         report.nulBytes += bytes[i] == '\0' ? 1 : 0;
     }
+    report.carriageReturnsOnly = report.loneCarriageReturns > 0 && report.lfLineEnds == 0 && report.crLfLineEnds == 0;
 }
 
 // Which line each line number gives, as ReadNameAt finds it: the first
@@ -69,6 +72,9 @@ void InspectNames(const std::vector<std::string>& lines, ListReport& report)
     }
     const auto lastName = std::find_if(lines.rbegin(), lines.rend(), [](const std::string& l) { return !l.empty(); });
     report.emptyLinesAtEnd = lastName - lines.rbegin();
+    report.onlyBlankNames = report.names > 0 && std::all_of(lines.begin(), lines.end(), [](const std::string& l) {
+        return CutAtNul(l).find_first_not_of(" \t\r") == std::string::npos;
+    });
 }
 
 void InspectDraws(const std::vector<std::string>& lines, ListReport& report)
@@ -94,17 +100,36 @@ std::string Percent(std::int64_t part, std::int64_t whole)
     return text.str();
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Count(std::int64_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
 
-std::string JsonString(const std::string& text)
+std::string Quoted(const std::string& text)
+{
+    std::string quoted(1, '"');
+    quoted += Escaped(text);
+    quoted += '"';
+    return quoted;
+}
+
+std::string PathText(const std::filesystem::path& path)
+{
+    const std::u8string utf8 = path.u8string();
+    return {utf8.begin(), utf8.end()};
+}
+
+// JSON strings are valid UTF-8: malformed bytes become U+FFFD, and the
+// report's "replacedInvalidUtf8" says so.
+std::string JsonString(const std::string& text, bool& replaced)
 {
     std::string json = "\"";
-    for (const char c : text) {
+    for (const char c : ValidUtf8(text, replaced)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             json += '\\';
             json += c;
-        } else if (byte < 0x20) {
+        } else if (byte < 0x20 || byte == 0x7F) {
             const char* hex = "0123456789abcdef";
             json += "\\u00";
             json += hex[byte >> 4];
@@ -116,35 +141,81 @@ std::string JsonString(const std::string& text)
     return json + "\"";
 }
 
-std::string JsonList(const std::vector<std::string>& names)
+std::string JsonList(const std::vector<std::string>& names, std::size_t shown, bool& replaced)
 {
     std::string json = "[";
-    for (std::size_t i = 0; i < names.size(); ++i)
-        json += (i > 0 ? ", " : "") + JsonString(names[i]);
+    for (std::size_t i = 0; i < std::min(shown, names.size()); ++i) {
+        json += i > 0 ? ", " : "";
+        json += JsonString(names[i], replaced);
+    }
     return json + "]";
 }
 
-void TextList(std::ostringstream& out, const char* what, const std::vector<std::string>& names)
+void TextList(std::ostringstream& out, const char* what, const std::vector<std::string>& names,
+              std::size_t shown = SIZE_MAX)
 {
     if (names.empty())
         return;
-    out << "  " << what << ":";
-    for (const auto& name : names)
-        out << " " << Quoted(name);
+    out << "  " << what << " (" << names.size() << "):";
+    for (std::size_t i = 0; i < std::min(shown, names.size()); ++i)
+        out << " " << Quoted(names[i]);
+    if (names.size() > shown)
+        out << " and " << names.size() - shown << " more";
     out << "\n";
+}
+
+const char* EncodingName(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf8:
+        return "utf-8";
+    case Encoding::Utf16WithMark:
+        return "utf-16";
+    case Encoding::Utf16NoMark:
+        return "utf-16-without-mark";
+    case Encoding::NotUtf8:
+        return "not-utf-8";
+    }
+    return "unknown";
+}
+
+const char* StateName(ListState state)
+{
+    switch (state) {
+    case ListState::Readable:
+        return "readable";
+    case ListState::Missing:
+        return "missing";
+    case ListState::Unopenable:
+        return "unopenable";
+    }
+    return "unknown";
+}
+
+void TextEncoding(std::ostringstream& out, Encoding encoding)
+{
+    if (encoding == Encoding::Utf16WithMark || encoding == Encoding::Utf16NoMark)
+        out << "  saved as UTF-16 (Notepad's \"Unicode\"): the game cuts every name at its first NUL byte, so the\n"
+               "  names show as single letters or fragments, or not at all. Save it as UTF-8, or run with --fix.\n";
+    else if (encoding == Encoding::NotUtf8)
+        out << "  not UTF-8 (saved in an old Windows code page?): letters beyond plain ASCII show as wrong\n"
+               "  letters in the game. Open it in an editor and save it as UTF-8.\n";
 }
 
 }  // namespace
 
-ListReport ReportOnList(const std::string& path)
+ListReport ReportOnList(const std::filesystem::path& path)
 {
     ListReport report;
     report.path = path;
-    std::vector<std::string> lines;
-    report.readable = ListExists(path) &&
-                      VisitLinesOfList(path, [&](const std::string& line) { lines.push_back(line); });
-    if (!report.readable)
+    if (!ListExists(path))
         return report;
+    std::vector<std::string> lines;
+    if (!VisitLinesOfList(path, [&](const std::string& line) { lines.push_back(line); })) {
+        report.state = ListState::Unopenable;
+        return report;
+    }
+    report.state = ListState::Readable;
     report.lines = CountLinesOfList(path);
     InspectBytes(path, report);
     InspectNames(lines, report);
@@ -154,20 +225,39 @@ ListReport ReportOnList(const std::string& path)
 
 bool SomeCommandsFail(const ListReport& report)
 {
-    return !report.readable || report.lines < 1 || report.failingDraws > 0;
+    return report.state != ListState::Readable || report.lines < 1 || report.failingDraws > 0;
+}
+
+bool ListHasProblems(const ListReport& report)
+{
+    return SomeCommandsFail(report) || report.encoding != Encoding::Utf8 || report.carriageReturnsOnly ||
+           report.onlyBlankNames;
 }
 
 std::string ReportAsText(const ListReport& report)
 {
     std::ostringstream out;
-    out << report.path << ": ";
-    if (!report.readable) {
-        out << "cannot be read; every command fails (\"Error: name database file couldn't be found ...\")\n";
+    out << Escaped(PathText(report.path)) << ": ";
+    if (report.state == ListState::Missing) {
+        out << "not found; every command fails with two lines: \"Error: name database file couldn't be found in "
+               "./Data/SFSE/Plugins. Aborting function call.\" and \"Error: int 'NameCount' is out of range. "
+               "Aborting function call.\"\n";
         return out.str();
     }
-    out << report.lines << " lines, " << report.names << " names\n";
+    if (report.state == ListState::Unopenable) {
+        out << "exists but cannot be opened (locked by another program, no permission, or a folder of that name);"
+               " every command fails with \"Error: int 'NameCount' is out of range. Aborting function call.\"\n";
+        return out.str();
+    }
+    out << Count(report.lines, "line", "lines") << ", " << Count(report.names, "name", "names") << "\n";
+    TextEncoding(out, report.encoding);
     if (report.lines < 1)
         out << "  no lines: every command fails (\"Error: int 'NameCount' is out of range ...\")\n";
+    if (report.carriageReturnsOnly)
+        out << "  classic Mac line ends (CR only): to the game the whole list is one long name full of CRs.\n"
+               "  Save it with Windows (CR LF) or Unix (LF) line ends, or run with --fix.\n";
+    if (report.onlyBlankNames)
+        out << "  every name is blanks only: the game shows empty-looking names\n";
     if (report.emptyLines > 0)
         out << "  empty lines: " << report.emptyLines << " (" << report.emptyLinesAtEnd << " at the end)\n";
     for (const auto& chance : report.favoured)
@@ -176,34 +266,40 @@ std::string ReportAsText(const ListReport& report)
     if (report.failingDraws > 0)
         out << "  " << Percent(report.failingDraws, report.lines)
             << " of commands fail (\"Error: std::string 'sNewName' is empty ...\")\n";
-    if (report.loneCarriageReturns > 0)
-        out << "  " << report.loneCarriageReturns << " carriage returns not followed by a line feed stay in the names\n";
+    if (report.loneCarriageReturns > 0 && !report.carriageReturnsOnly)
+        out << "  " << Count(report.loneCarriageReturns, "carriage return", "carriage returns")
+            << " not followed by a line feed stay in the names\n";
     if (report.crLfLineEnds > 0 && report.lfLineEnds > 0)
         out << "  mixed line ends: " << report.crLfLineEnds << " CR LF, " << report.lfLineEnds << " LF\n";
     if (report.byteOrderMark)
         out << "  starts with a UTF-8 byte-order mark: it becomes part of the first name\n";
     if (report.nulBytes > 0)
-        out << "  " << report.nulBytes << " NUL bytes: a name ends at its first NUL\n";
+        out << "  " << Count(report.nulBytes, "NUL byte", "NUL bytes") << ": a name ends at its first NUL\n";
     if (report.bytesAfterEndMark > 0)
-        out << "  a 0x1A byte ends the list early: " << report.bytesAfterEndMark << " bytes after it are never read\n";
-    TextList(out, "duplicate names", report.duplicates);
-    TextList(out, "names with leading or trailing blanks", report.blankEdged);
-    TextList(out, "names holding %", report.percentSigns);
-    if (!SomeCommandsFail(report))
+        out << "  a 0x1A byte ends the list early: " << Count(report.bytesAfterEndMark, "byte", "bytes")
+            << " after it are never read\n";
+    TextList(out, "duplicate names", report.duplicates, kShownDuplicates);
+    TextList(out, "names with leading or trailing blanks", report.blankEdged, kShownDuplicates);
+    TextList(out, "names holding %", report.percentSigns, kShownDuplicates);
+    if (!ListHasProblems(report))
         out << "  every command finds a name\n";
     return out.str();
 }
 
 std::string ReportAsJson(const ListReport& report)
 {
+    bool replaced = false;
     std::ostringstream out;
-    out << "{\"path\": " << JsonString(report.path) << ", \"readable\": " << (report.readable ? "true" : "false")
-        << ", \"lines\": " << report.lines << ", \"names\": " << report.names
-        << ", \"emptyLines\": " << report.emptyLines << ", \"emptyLinesAtEnd\": " << report.emptyLinesAtEnd
-        << ", \"failingDraws\": " << report.failingDraws
-        << ", \"someCommandsFail\": " << (SomeCommandsFail(report) ? "true" : "false") << ", \"favoured\": [";
+    out << "{\"path\": " << JsonString(PathText(report.path), replaced) << ", \"state\": \"" << StateName(report.state)
+        << "\", \"encoding\": \"" << EncodingName(report.encoding) << "\", \"lines\": " << report.lines
+        << ", \"names\": " << report.names << ", \"emptyLines\": " << report.emptyLines
+        << ", \"emptyLinesAtEnd\": " << report.emptyLinesAtEnd << ", \"failingDraws\": " << report.failingDraws
+        << ", \"carriageReturnsOnly\": " << (report.carriageReturnsOnly ? "true" : "false")
+        << ", \"onlyBlankNames\": " << (report.onlyBlankNames ? "true" : "false")
+        << ", \"someCommandsFail\": " << (SomeCommandsFail(report) ? "true" : "false")
+        << ", \"hasProblems\": " << (ListHasProblems(report) ? "true" : "false") << ", \"favoured\": [";
     for (std::size_t i = 0; i < report.favoured.size(); ++i)
-        out << (i > 0 ? ", " : "") << "{\"name\": " << JsonString(report.favoured[i].name)
+        out << (i > 0 ? ", " : "") << "{\"name\": " << JsonString(report.favoured[i].name, replaced)
             << ", \"line\": " << report.favoured[i].lineNumber << ", \"drawnBy\": " << report.favoured[i].drawnBy
             << "}";
     out << "], \"byteOrderMark\": " << (report.byteOrderMark ? "true" : "false")
@@ -211,7 +307,10 @@ std::string ReportAsJson(const ListReport& report)
         << ", \"loneCarriageReturns\": " << report.loneCarriageReturns << ", \"nulBytes\": " << report.nulBytes
         << ", \"endMark\": " << (report.endMark ? "true" : "false")
         << ", \"bytesAfterEndMark\": " << report.bytesAfterEndMark
-        << ", \"duplicates\": " << JsonList(report.duplicates) << ", \"blankEdged\": " << JsonList(report.blankEdged)
-        << ", \"percentSigns\": " << JsonList(report.percentSigns) << "}\n";
+        << ", \"duplicateCount\": " << report.duplicates.size()
+        << ", \"duplicates\": " << JsonList(report.duplicates, kShownDuplicates, replaced)
+        << ", \"blankEdged\": " << JsonList(report.blankEdged, SIZE_MAX, replaced)
+        << ", \"percentSigns\": " << JsonList(report.percentSigns, SIZE_MAX, replaced);
+    out << ", \"replacedInvalidUtf8\": " << (replaced ? "true" : "false") << "}\n";
     return out.str();
 }

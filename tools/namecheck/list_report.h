@@ -2,7 +2,10 @@
 
 // What a name list will do in the game, found with the plugin's own reader.
 
+#include "list_text.h"
+
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,9 +15,18 @@ struct NameChance {
     std::int64_t drawnBy;     // how many of the NameCount line numbers give it
 };
 
+enum class ListState {
+    Readable,
+    Missing,     // nothing there: the plugin prints the missing-list line, then the NameCount line
+    Unopenable,  // there but cannot be opened (locked, no permission, a folder): only the NameCount line
+};
+
 struct ListReport {
-    std::string path;
-    bool readable = false;
+    std::filesystem::path path;
+    ListState state = ListState::Missing;
+    Encoding encoding = Encoding::Utf8;
+    bool carriageReturnsOnly = false;  // classic Mac line ends: one long name to the plugin
+    bool onlyBlankNames = false;       // every name is blanks only
     std::int64_t lines = 0;       // NameCount
     std::int64_t names = 0;       // non-empty lines
     std::int64_t emptyLines = 0;
@@ -35,10 +47,16 @@ struct ListReport {
     std::vector<std::string> percentSigns;
 };
 
-ListReport ReportOnList(const std::string& path);
+ListReport ReportOnList(const std::filesystem::path& path);
 
 // True when some SetRandomName commands will fail with this list.
 bool SomeCommandsFail(const ListReport& report);
+
+// True when some commands will fail, or the game will show wrong names.
+bool ListHasProblems(const ListReport& report);
+
+// How many duplicate names a report shows before it says "and N more".
+inline constexpr std::size_t kShownDuplicates = 5;
 
 std::string ReportAsText(const ListReport& report);
 std::string ReportAsJson(const ListReport& report);

@@ -1,34 +1,25 @@
-// namecheck [--json] LIST...
-// Tells what each name list will do in the game. Exit status 1 when some
-// SetRandomName commands will fail with one of the lists, 2 on bad usage.
+// namecheck: what name lists will do in the game (see command_line.h).
+// On Windows the arguments arrive as wide text, so that a list in a folder
+// with any name (C:\Mods\Données, C:\Mods\名前) opens.
 
-#include "list_report.h"
+#include "command_line.h"
 
-#include <cstdio>
-#include <string>
+#include <iostream>
 #include <vector>
 
+#if defined(_WIN32)
+int wmain(int argc, wchar_t** argv)
+#else
 int main(int argc, char** argv)
+#endif
 {
-    bool json = false;
-    std::vector<std::string> paths;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--json")
-            json = true;
-        else
-            paths.push_back(argument);
+    try {
+        const std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
+        return RunNameCheck(arguments, std::cout, std::cerr);
+    } catch (const std::exception& error) {
+        std::cerr << "namecheck: " << error.what() << "\n";
+    } catch (...) {
+        std::cerr << "namecheck: unexpected failure\n";
     }
-    if (paths.empty()) {
-        std::fputs("usage: namecheck [--json] LIST...\n", stderr);
-        return 2;
-    }
-    bool someFail = false;
-    for (const auto& path : paths) {
-        const ListReport report = ReportOnList(path);
-        someFail = someFail || SomeCommandsFail(report);
-        const std::string text = json ? ReportAsJson(report) : ReportAsText(report);
-        std::fwrite(text.data(), 1, text.size(), stdout);
-    }
-    return someFail ? 1 : 0;
+    return 2;
 }

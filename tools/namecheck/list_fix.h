@@ -1,0 +1,16 @@
+#pragma once
+
+// A cleaned copy of a name list: UTF-8 without byte-order mark, CR LF line
+// ends, no empty or blank lines, exact duplicates removed. What is dropped
+// is reported, never silently.
+
+#include <filesystem>
+#include <string>
+
+struct FixOutcome {
+    bool written = false;
+    std::string message;  // what was done, or why nothing was written
+};
+
+// Never writes over `input`; refuses an `output` that exists unless `force`.
+FixOutcome FixList(const std::filesystem::path& input, const std::filesystem::path& output, bool force);

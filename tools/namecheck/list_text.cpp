@@ -1,0 +1,121 @@
+#include "list_text.h"
+
+#include "plugin/fatal_error.h"
+
+#include <cstdio>
+
+namespace {
+
+// The sequence at `at` is well-formed UTF-8 (moves `at` past it either way).
+bool NextIsValid(std::string_view text, std::size_t& at)
+{
+    const std::size_t start = at;
+    const char32_t code = DecodeUtf8(text, at);
+    return code != kReplacementCharacter || text.substr(start, at - start) == "\xEF\xBF\xBD";
+}
+
+void AppendUtf8(std::string& out, char32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+std::string HexByte(unsigned char byte)
+{
+    char text[5];
+    std::snprintf(text, sizeof text, "\\x%02X", byte);
+    return text;
+}
+
+}  // namespace
+
+Encoding DetectEncoding(std::string_view bytes)
+{
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")
+        return Encoding::Utf16WithMark;
+    // UTF-16 text of mostly Latin letters has a NUL in every other byte.
+    std::size_t evenNuls = 0;
+    std::size_t oddNuls = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        (i % 2 == 0 ? evenNuls : oddNuls) += bytes[i] == '\0' ? 1 : 0;
+    const std::size_t half = bytes.size() / 2;
+    if (half >= 2 && (evenNuls * 10 >= half * 7 || oddNuls * 10 >= half * 7))
+        return Encoding::Utf16NoMark;
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (!NextIsValid(bytes, at))
+            return Encoding::NotUtf8;
+    }
+    return Encoding::Utf8;
+}
+
+std::string Escaped(std::string_view text)
+{
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x20 || byte == 0x7F) {
+            out += byte == '\t' ? std::string("\\t") : HexByte(byte);
+            ++at;
+        } else if (byte == '\\') {
+            out += "\\\\";
+            ++at;
+        } else if (NextIsValid(text, at)) {
+            out.append(text.substr(start, at - start));
+        } else {
+            at = start + 1;
+            out += HexByte(byte);
+        }
+    }
+    return out;
+}
+
+std::string ValidUtf8(std::string_view text, bool& replaced)
+{
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        if (NextIsValid(text, at)) {
+            out.append(text.substr(start, at - start));
+        } else {
+            replaced = true;
+            AppendUtf8(out, kReplacementCharacter);
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
+{
+    std::string out;
+    auto unit = [&](std::size_t i) -> char32_t {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? char32_t(first << 8 | second) : char32_t(second << 8 | first);
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t code = unit(i);
+        const bool high = code >= 0xD800 && code <= 0xDBFF;
+        if (high && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = kReplacementCharacter;
+        }
+        AppendUtf8(out, code);
+    }
+    return out;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+// The bytes of a name list as text: which encoding it is in, and names
+// shown safely on a terminal or in JSON.
+
+#include <string>
+#include <string_view>
+
+enum class Encoding {
+    Utf8,          // valid UTF-8 (plain ASCII included): what the game expects
+    Utf16WithMark, // Notepad's "Unicode": a byte-order mark, then UTF-16
+    Utf16NoMark,   // UTF-16 without a mark: every other byte is NUL
+    NotUtf8,       // bytes that are not UTF-8, as an old Windows code page writes
+};
+
+Encoding DetectEncoding(std::string_view bytes);
+
+// Control characters and bytes that are not valid UTF-8 as \xNN, a backslash
+// as \\; everything else as it stands.
+std::string Escaped(std::string_view text);
+
+// The text with each malformed UTF-8 sequence replaced by U+FFFD; `replaced`
+// is set when one was.
+std::string ValidUtf8(std::string_view text, bool& replaced);
+
+// UTF-16 bytes (no mark) to UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
