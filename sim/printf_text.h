@@ -1,7 +1,7 @@
 #pragma once
 
 // printf-style formatting into a string, as the game's console does it.
-// Header-only and portable: native tests use it too.
+// The simulated console formats the argument list the plugin hands it.
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,9 +1,11 @@
 #include "support/console_recorder.h"
 
 #include "game/console.h"
-#include "sim/printf_text.h"
 
 #include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <utility>
 
 std::vector<std::string>& RecordedConsoleLines()
 {
@@ -18,8 +20,15 @@ void ClearConsoleRecord()
 
 void ConsolePrint(const char* format, ...)
 {
-    va_list arguments;
-    va_start(arguments, format);
-    RecordedConsoleLines().push_back(sim::PrintfText(format, arguments));
-    va_end(arguments);
+    // Two passes, each over the arguments anew: measure, then write.
+    va_list measuring;
+    va_start(measuring, format);
+    const int length = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    std::string line(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    va_list writing;
+    va_start(writing, format);
+    std::vsnprintf(line.data(), line.size() + 1, format, writing);
+    va_end(writing);
+    RecordedConsoleLines().push_back(std::move(line));
 }
