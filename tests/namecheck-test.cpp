@@ -197,6 +197,8 @@ TEST_F(NameCheckTest, OutputShowsBytesEscapedAndCountsRight)
 
     const std::string json = ReportAsJson(Check("Ren\xE9\nRen\xE9\n\n"));
     EXPECT_NE(json.find("\"replacedInvalidUtf8\": true"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"readable\": true, \"state\": \"readable\", \"encoding\": \"not-utf-8\""),
+              std::string::npos) << json;
     EXPECT_NE(json.find("\"duplicates\": [\"Ren\xEF\xBF\xBD\"]"), std::string::npos) << json;
     EXPECT_EQ(json.find("Ren\xE9"), std::string::npos);
 }

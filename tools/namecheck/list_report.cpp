@@ -290,7 +290,8 @@ std::string ReportAsJson(const ListReport& report)
 {
     bool replaced = false;
     std::ostringstream out;
-    out << "{\"path\": " << JsonString(PathText(report.path), replaced) << ", \"state\": \"" << StateName(report.state)
+    out << "{\"path\": " << JsonString(PathText(report.path), replaced) << ", \"readable\": " << (report.state == ListState::Readable ? "true" : "false")
+        << ", \"state\": \"" << StateName(report.state)
         << "\", \"encoding\": \"" << EncodingName(report.encoding) << "\", \"lines\": " << report.lines
         << ", \"names\": " << report.names << ", \"emptyLines\": " << report.emptyLines
         << ", \"emptyLinesAtEnd\": " << report.emptyLinesAtEnd << ", \"failingDraws\": " << report.failingDraws
