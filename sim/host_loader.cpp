@@ -38,6 +38,11 @@ const T* At(const std::uint8_t* base, DWORD rva)
     return reinterpret_cast<const T*>(base + rva);
 }
 
+const IMAGE_NT_HEADERS64* NtHeaders(const std::uint8_t* image)
+{
+    return At<IMAGE_NT_HEADERS64>(image, static_cast<DWORD>(At<IMAGE_DOS_HEADER>(image, 0)->e_lfanew));
+}
+
 std::string Hex8(std::uint32_t value)
 {
     char text[9];
@@ -99,8 +104,7 @@ void Scan(HostReport& report, PluginState& plugin, const fs::path& path, const H
     if (mapped == nullptr)
         return Fail(report, plugin, "couldn't load plugin", static_cast<std::uint32_t>(GetLastError()));
     const std::uint8_t* image = MappedImageBase(mapped);
-    const auto* nt = At<IMAGE_NT_HEADERS64>(image, static_cast<DWORD>(At<IMAGE_DOS_HEADER>(image, 0)->e_lfanew));
-    if (nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+    if (NtHeaders(image)->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
         FreeLibrary(mapped);
         return Fail(report, plugin, "32-bit plugins can never work");
     }
@@ -268,8 +272,7 @@ const std::uint8_t* MappedImageBase(void* module)
 
 const std::uint8_t* FindExport(const std::uint8_t* image, const char* name)
 {
-    const auto* nt = At<IMAGE_NT_HEADERS64>(image, static_cast<DWORD>(At<IMAGE_DOS_HEADER>(image, 0)->e_lfanew));
-    const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const auto& directory = NtHeaders(image)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     if (directory.VirtualAddress == 0)
         return nullptr;
     const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(image, directory.VirtualAddress);
@@ -287,20 +290,17 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
 {
     HostReport report;
     std::uint32_t nextHandle = 1;
-    std::vector<fs::path> passed;
-    for (const auto& path : PluginFiles(folder)) {
+    const std::vector<fs::path> files = PluginFiles(folder);
+    for (const auto& path : files) {
         PluginState& plugin = report.plugins.emplace_back();
         plugin.file = path.filename().string();
         Scan(report, plugin, path, startup);
-        if (plugin.failure.empty()) {
-            plugin.handle = nextHandle++;
-            passed.push_back(path);
-        }
-    }
-    std::size_t next = 0;
-    for (auto& plugin : report.plugins) {
         if (plugin.failure.empty())
-            LoadChecked(report, plugin, passed[next++]);
+            plugin.handle = nextHandle++;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {  // report.plugins follows files
+        if (report.plugins[i].failure.empty())
+            LoadChecked(report, report.plugins[i], files[i]);
     }
     for (const auto& plugin : report.plugins) {
         if (plugin.failure.empty())

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,24 +24,17 @@ const std::string kName = "Varnel - SFSE Plugin by Dorrik";
 const std::string kLoaded =
     "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) loaded correctly (handle ";
 
-std::vector<char> ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // A copy of the real DLL whose version record has the 32-bit value `value`
 // at byte `at` of the record (the record is found by its name field).
 void WritePatchedCopy(const fs::path& dll, const fs::path& copy, std::size_t at, std::uint32_t value)
 {
-    std::vector<char> bytes = ReadFile(dll);
+    std::string bytes = ReadFileBytes(dll);
     // The record: format version 1, plugin version 2.6.0.0, then the name.
     std::string head("\x01\0\0\0\0\0\x06\x02", 8);
     head += kName;
-    const auto found = std::search(bytes.begin(), bytes.end(), head.begin(), head.end());
-    ASSERT_NE(found, bytes.end());
-    const auto record = static_cast<std::size_t>(found - bytes.begin());
-    ASSERT_EQ(std::search(found + 1, bytes.end(), head.begin(), head.end()), bytes.end()) << "found twice";
+    const std::size_t record = bytes.find(head);
+    ASSERT_NE(record, std::string::npos);
+    ASSERT_EQ(bytes.find(head, record + 1), std::string::npos) << "found twice";
     std::memcpy(&bytes[record + at], &value, 4);
     std::ofstream(copy, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -124,12 +123,6 @@ CheckerRun RunWith(const std::vector<std::filesystem::path>& arguments)
     std::ostringstream err;
     const int status = RunNameCheck(arguments, out, err);
     return {status, out.str(), err.str()};
-}
-
-std::string ReadBack(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // "Anna", "Beth" as UTF-16 little-endian, with or without a byte-order mark.
@@ -249,7 +242,7 @@ TEST_F(NameCheckTest, FixWritesACleanCopyAndChecksIt)
     const std::string messy = std::string(PluginFolder) + "Messy.txt";
     const CheckerRun run = RunWith({"--fix", "Clean.txt", messy});
     EXPECT_EQ(run.status, 0) << run.err << run.out;
-    EXPECT_EQ(ReadBack("Clean.txt"), "Anna\r\nBeth\r\nCa\r\n");
+    EXPECT_EQ(ReadFileBytes("Clean.txt"), "Anna\r\nBeth\r\nCa\r\n");
     for (const char* said : {"wrote 3 names", "4 empty or blank lines", "1 duplicate", "5 bytes after a 0x1A",
                              "1 name cut at a NUL byte", "byte-order mark removed"})
         EXPECT_NE(run.err.find(said), std::string::npos) << said << ": " << run.err;
@@ -262,11 +255,11 @@ TEST_F(NameCheckTest, FixWritesACleanCopyAndChecksIt)
 
     const CheckerRun over = RunWith({"--fix", messy, "--force", messy});
     EXPECT_EQ(over.status, 2);
-    EXPECT_NE(ReadBack(messy).find("Gone"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(messy).find("Gone"), std::string::npos);
 
     WriteNameList("Wide.txt", "\xFF\xFE"s + kUtf16);
     EXPECT_EQ(RunWith({"--fix", "FromWide.txt", std::string(PluginFolder) + "Wide.txt"}).status, 0);
-    EXPECT_EQ(ReadBack("FromWide.txt"), "Anna\r\nBeth\r\n");
+    EXPECT_EQ(ReadFileBytes("FromWide.txt"), "Anna\r\nBeth\r\n");
 
     WriteNameList("Old.txt", "Ren\xE9\n");
     EXPECT_EQ(RunWith({"--fix", "FromOld.txt", std::string(PluginFolder) + "Old.txt"}).status, 2);

@@ -27,20 +27,26 @@ constexpr const char* kMissingListLine =
 // Chunk memory. Allocating and releasing a large block at each call costs
 // more than reading the list (several times over under Wine), so one chunk
 // is kept between calls for the whole process. A reader takes it for its
-// pass and gives it back; a reader that finds it taken (another thread, or
-// a read nested inside a line visitor) gets a chunk of its own, released
-// when it is done. So the memory kept is one chunk, however many threads
-// ever read a list, and no two readers share a chunk.
-struct ChunkDeleter {
-    void operator()(char* chunk) const noexcept { delete[] chunk; }
-};
-using Chunk = std::unique_ptr<char[], ChunkDeleter>;
-
+// pass, and releasing its chunk gives it back; a reader that finds it taken
+// (another thread, or a read nested inside a line visitor) gets a chunk of
+// its own, freed when released while the spare is back. So the memory kept
+// is one chunk, however many threads ever read a list, and no two readers
+// share a chunk.
 struct SpareChunk {
     std::atomic<char*> chunk{nullptr};
     ~SpareChunk() { delete[] chunk.exchange(nullptr); }
 };
 SpareChunk spare;
+
+struct GiveBackChunk {
+    void operator()(char* chunk) const noexcept
+    {
+        char* expected = nullptr;
+        if (!spare.chunk.compare_exchange_strong(expected, chunk))
+            delete[] chunk;
+    }
+};
+using Chunk = std::unique_ptr<char[], GiveBackChunk>;
 
 Chunk TakeChunk()
 {
@@ -49,24 +55,11 @@ Chunk TakeChunk()
     return Chunk(new char[kLargestChunkSize]);
 }
 
-void GiveBackChunk(Chunk chunk) noexcept
-{
-    char* expected = nullptr;
-    if (spare.chunk.compare_exchange_strong(expected, chunk.get()))
-        static_cast<void>(chunk.release());
-}
-
 // A list opened for one pass, read in large chunks. The text-mode rules are
 // applied here, so every platform reads the same bytes the same way.
 struct ListReader {
-    ListReader() = default;
-    ListReader(const ListReader&) = delete;
-    ListReader& operator=(const ListReader&) = delete;
-    ~ListReader() { GiveBackChunk(std::move(owned)); }
-
     std::ifstream stream;
-    Chunk owned = TakeChunk();
-    char* chunk = owned.get();
+    Chunk chunk = TakeChunk();
     std::size_t chunkSize = kFirstChunkSize;  // bytes asked for by the next read
     const char* next = nullptr;  // first unread byte of the chunk
     const char* end = nullptr;   // one past the last usable byte of the chunk
@@ -122,9 +115,9 @@ bool FillChunk(ListReader& reader)
         return false;
     if (reader.next != nullptr)  // not the first read
         reader.chunkSize = std::min(reader.chunkSize * 2, kLargestChunkSize);
-    reader.stream.read(reader.chunk, static_cast<std::streamsize>(reader.chunkSize));
+    reader.stream.read(reader.chunk.get(), static_cast<std::streamsize>(reader.chunkSize));
     const auto got = static_cast<std::size_t>(reader.stream.gcount());
-    const char* begin = reader.chunk;
+    const char* begin = reader.chunk.get();
     const char* stop = FindByte(begin, begin + got, kEndOfInput);
     reader.inputEnded = stop != begin + got || got < reader.chunkSize;
     reader.next = begin;

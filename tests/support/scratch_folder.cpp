@@ -3,6 +3,7 @@
 #include "names/name_list.h"
 
 #include <fstream>
+#include <iterator>
 #include <random>
 
 ScratchFolder EnterScratchFolder()
@@ -24,6 +25,12 @@ void LeaveScratchFolder(const ScratchFolder& scratch)
     std::filesystem::current_path(scratch.previous);
     std::error_code ignored;
     std::filesystem::remove_all(scratch.folder, ignored);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string WriteNameList(const std::string& fileName, std::string_view bytes)

@@ -17,3 +17,6 @@ void LeaveScratchFolder(const ScratchFolder& scratch);
 // Writes `bytes` as the list `fileName` in the plugin folder of the working
 // directory and returns its path.
 std::string WriteNameList(const std::string& fileName, std::string_view bytes);
+
+// Every byte of the file at `path`.
+std::string ReadFileBytes(const std::filesystem::path& path);

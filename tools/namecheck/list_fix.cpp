@@ -3,7 +3,6 @@
 #include "list_text.h"
 
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <vector>
 
@@ -107,10 +106,10 @@ FixOutcome FixList(const fs::path& input, const fs::path& output, bool force)
         return {false, "will not write over the list it is fixing: name another file"};
     if (fs::exists(output, error) && !force)
         return {false, "the output file exists already (add --force to replace it)"};
-    std::ifstream in(input, std::ios::binary);
-    if (!in)
+    std::optional<std::string> read = ReadBytes(input);
+    if (!read)
         return {false, "cannot open the list"};
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes = std::move(*read);
     std::string note;
     if (!AsUtf8(bytes, note))
         return {false, "the list is not UTF-8 and its code page is unknown: open it in an editor and save it as "

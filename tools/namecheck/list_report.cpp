@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -22,8 +20,7 @@ bool HasBlankEdge(const std::string& name)
 // Byte-level findings the line reader does not show.
 void InspectBytes(const std::filesystem::path& path, ListReport& report)
 {
-    std::ifstream file(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string bytes = ReadBytes(path).value_or("");
     report.encoding = DetectEncoding(bytes);
     const std::size_t end = std::min(bytes.find('\x1A'), bytes.size());
     report.endMark = end < bytes.size();

@@ -3,6 +3,8 @@
 #include "plugin/fatal_error.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -41,6 +43,14 @@ std::string HexByte(unsigned char byte)
 }
 
 }  // namespace
+
+std::optional<std::string> ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    return std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 Encoding DetectEncoding(std::string_view bytes)
 {

@@ -3,6 +3,8 @@
 // The bytes of a name list as text: which encoding it is in, and names
 // shown safely on a terminal or in JSON.
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,9 @@ enum class Encoding {
     Utf16NoMark,   // UTF-16 without a mark: every other byte is NUL
     NotUtf8,       // bytes that are not UTF-8, as an old Windows code page writes
 };
+
+// Every byte of the file at `path`; nullopt when it cannot be opened.
+std::optional<std::string> ReadBytes(const std::filesystem::path& path);
 
 Encoding DetectEncoding(std::string_view bytes);
 
