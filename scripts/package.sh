@@ -11,6 +11,6 @@ build=build/windows
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target release_zip >/dev/null
-zip=$build/release/Varnel-2.6.0.zip
+zip=$build/$(cat $build/release-zip.txt)
 echo "$zip"
 sha256sum "$zip" "$build/bin/Varnel.dll"

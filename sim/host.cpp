@@ -1,6 +1,7 @@
 #include "sim/host.h"
 
 #include "sim/game_image.h"
+#include "src/plugin/host_api.h"
 
 #include <array>
 #include <stdexcept>
@@ -8,17 +9,14 @@
 namespace sim {
 namespace {
 
-constexpr std::size_t kQueryInterfaceAt = 0x10;
-constexpr std::size_t kGetPluginHandleAt = 0x18;
-constexpr std::size_t kRegisterAt = 0x08;
-constexpr std::size_t kMessageTypeAt = 0x08;
-constexpr std::uint32_t kMessagingId = 1;
-constexpr std::uint32_t kCallbackId = 3;
-
+// The records as bytes, each a slot longer than the host's declaration, so
+// that every slot (named or not, and one past the end) can hold a function
+// that counts calls through the wrong slot.
+constexpr std::size_t kSpareSlot = 8;
 HostRecord host;
-alignas(16) std::array<std::uint8_t, 0x30> hostInterface{};
-alignas(16) std::array<std::uint8_t, 0x18> messagingInterface{};
-alignas(16) std::array<std::uint8_t, 0x18> callbackInterface{};
+alignas(16) std::array<std::uint8_t, sizeof(HostInterface) + kSpareSlot> hostInterface{};
+alignas(16) std::array<std::uint8_t, sizeof(MessagingInterface) + kSpareSlot> messagingInterface{};
+alignas(16) std::array<std::uint8_t, sizeof(CallbackInterface) + kSpareSlot> callbackInterface{};
 
 std::uint64_t WrongSlot()
 {
@@ -43,21 +41,21 @@ void* QueryInterface(std::uint32_t id)
 {
     ThrowIfChosen("queryInterface");
     host.queriedIds.push_back(id);
-    if (id == kMessagingId && host.offersMessaging)
+    if (id == kMessagingInterfaceId && host.offersMessaging)
         return messagingInterface.data();
-    if (id == kCallbackId && host.offersCallbacks)
+    if (id == kCallbackInterfaceId && host.offersCallbacks)
         return callbackInterface.data();
     return nullptr;
 }
 
-bool RegisterListener(std::uint32_t plugin, const char* sender, void* listener)
+bool RegisterListener(std::uint32_t plugin, const char* sender, HostMessageListener listener)
 {
     ThrowIfChosen("registerListener");
     host.listeners.push_back({plugin, sender != nullptr ? sender : "(null)", listener});
     return host.registrationSucceeds;
 }
 
-bool RegisterCallback(void* callback)
+bool RegisterCallback(HostCallback callback)
 {
     ThrowIfChosen("registerCallback");
     host.callbacks.push_back(callback);
@@ -81,12 +79,12 @@ void ResetHost()
 {
     host = {};
     FillWithWrongSlots(hostInterface);
-    Store(hostInterface.data(), kQueryInterfaceAt, reinterpret_cast<const void*>(&QueryInterface));
-    Store(hostInterface.data(), kGetPluginHandleAt, reinterpret_cast<const void*>(&GetPluginHandle));
+    Store(hostInterface.data(), offsetof(HostInterface, queryInterface), &QueryInterface);
+    Store(hostInterface.data(), offsetof(HostInterface, getPluginHandle), &GetPluginHandle);
     FillWithWrongSlots(messagingInterface);
-    Store(messagingInterface.data(), kRegisterAt, reinterpret_cast<const void*>(&RegisterListener));
+    Store(messagingInterface.data(), offsetof(MessagingInterface, registerListener), &RegisterListener);
     FillWithWrongSlots(callbackInterface);
-    Store(callbackInterface.data(), kRegisterAt, reinterpret_cast<const void*>(&RegisterCallback));
+    Store(callbackInterface.data(), offsetof(CallbackInterface, registerCallback), &RegisterCallback);
 }
 
 const void* HostInterfaceRecord() { return hostInterface.data(); }
@@ -95,13 +93,12 @@ void SendHostMessage(std::uint32_t type)
 {
     // The fields around the type hold its complement, so a listener that
     // reads the wrong field sees another type.
-    alignas(16) std::array<std::uint8_t, 0x18> message{};
+    alignas(16) std::array<std::uint8_t, sizeof(HostMessage) + 8> message{};
     for (std::size_t at = 0; at < message.size(); at += 4)
         Store<std::uint32_t>(message.data(), at, ~type);
-    Store(message.data(), kMessageTypeAt, type);
-    using Listener = void (*)(void* message);
+    Store(message.data(), offsetof(HostMessage, type), type);
     for (const auto& registration : host.listeners)
-        reinterpret_cast<Listener>(registration.listener)(message.data());
+        registration.listener(reinterpret_cast<HostMessage*>(message.data()));
 }
 
 }  // namespace sim

@@ -3,6 +3,8 @@
 // The simulated script-extender host: the records it hands a plugin, and a
 // record of every call the plugin makes on them.
 
+#include "src/plugin/host_api.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,7 +14,7 @@ namespace sim {
 struct ListenerRegistration {
     std::uint32_t plugin;
     std::string sender;  // "(null)" when the plugin passed none
-    void* listener;
+    HostMessageListener listener;
 };
 
 struct HostRecord {
@@ -29,7 +31,7 @@ struct HostRecord {
     int handleRequests = 0;
     std::vector<std::uint32_t> queriedIds;
     std::vector<ListenerRegistration> listeners;
-    std::vector<void*> callbacks;  // given to interface 3
+    std::vector<HostCallback> callbacks;  // given to interface 3
     int wrongSlotCalls = 0;        // calls through a slot the host does not offer
 };
 

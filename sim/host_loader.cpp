@@ -1,7 +1,7 @@
 #include "sim/host_loader.h"
 
-#include "sim/game_image.h"
 #include "sim/host.h"
+#include "src/plugin/host_api.h"
 
 #include <windows.h>
 
@@ -14,23 +14,6 @@ namespace sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The version record's layout, as the host reads it.
-constexpr std::size_t kRecordSize = 604;
-constexpr std::size_t kDataVersionAt = 0x000;
-constexpr std::size_t kPluginVersionAt = 0x004;
-constexpr std::size_t kNameAt = 0x008;
-constexpr std::size_t kNameSize = 256;
-constexpr std::size_t kAddressIndependenceAt = 0x208;
-constexpr std::size_t kStructureIndependenceAt = 0x20C;
-constexpr std::size_t kCompatibleVersionsAt = 0x210;
-constexpr std::size_t kCompatibleVersionCount = 16;
-constexpr std::size_t kMinimumHostVersionAt = 0x250;
-
-constexpr std::uint32_t kPostLoad = 0;
-constexpr std::uint32_t kPostPostLoad = 1;
-constexpr std::uint32_t kPostDataLoad = 2;
-constexpr std::uint32_t kPostPostDataLoad = 3;
 
 template <typename T>
 const T* At(const std::uint8_t* base, DWORD rva)
@@ -71,18 +54,16 @@ void Fail(HostReport& report, PluginState& plugin, const std::string& reason, st
 }
 
 // The checks on the host's copy of the record; empty when it passes.
-std::string CheckRecord(const std::uint8_t* record, const HostStartup& startup)
+std::string CheckRecord(const PluginVersionData& record, const HostStartup& startup)
 {
-    if (Load<std::uint32_t>(record, kDataVersionAt) == 0)
+    if (record.recordVersion == 0)
         return "disabled, bad version data";
-    if (record[kNameAt] == 0)
+    if (record.name[0] == 0)
         return "disabled, no name specified";
-    const bool independent = Load<std::uint32_t>(record, kAddressIndependenceAt) != 0 &&
-                             Load<std::uint32_t>(record, kStructureIndependenceAt) != 0;
+    const bool independent = record.addressIndependence != 0 && record.structureIndependence != 0;
     if (!independent) {
         bool compatible = false;
-        for (std::size_t i = 0; i < kCompatibleVersionCount; ++i) {
-            const auto version = Load<std::uint32_t>(record, kCompatibleVersionsAt + 4 * i);
+        for (const std::uint32_t version : record.compatibleVersions) {
             if (version == 0)
                 break;
             compatible = compatible || version == startup.runtime;
@@ -90,7 +71,7 @@ std::string CheckRecord(const std::uint8_t* record, const HostStartup& startup)
         if (!compatible)
             return "disabled, incompatible with current version of the game";
     }
-    if (Load<std::uint32_t>(record, kMinimumHostVersionAt) > startup.hostVersion)
+    if (record.minimumHostVersion > startup.hostVersion)
         return "disabled, requires newer script extender";
     return {};
 }
@@ -113,13 +94,13 @@ void Scan(HostReport& report, PluginState& plugin, const fs::path& path, const H
         FreeLibrary(mapped);
         return Fail(report, plugin, "no version data");
     }
-    std::uint8_t record[kRecordSize];
-    std::memcpy(record, exported, kRecordSize);
+    PluginVersionData record;
+    std::memcpy(&record, exported, sizeof record);
     FreeLibrary(mapped);
-    record[kNameAt + kNameSize - 1] = 0;
-    plugin.dataVersion = Load<std::uint32_t>(record, kDataVersionAt);
-    plugin.pluginVersion = Load<std::uint32_t>(record, kPluginVersionAt);
-    plugin.name = reinterpret_cast<const char*>(record + kNameAt);
+    record.name[kPluginNameSize - 1] = 0;
+    plugin.dataVersion = record.recordVersion;
+    plugin.pluginVersion = record.pluginVersion;
+    plugin.name = record.name;
     if (const std::string reason = CheckRecord(record, startup); !reason.empty())
         Fail(report, plugin, reason);
 }
@@ -308,8 +289,8 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
     }
     if (std::string box = MessageBoxText(report.plugins); !box.empty())
         report.messageBox = std::move(box);
-    SendHostMessage(kPostLoad);
-    SendHostMessage(kPostPostLoad);
+    SendHostMessage(kHostMessagePostLoad);
+    SendHostMessage(kHostMessagePostPostLoad);
     return report;
 }
 
@@ -326,8 +307,8 @@ void UnloadPlugins(HostReport& report)
 
 void SendDataLoadedMessages()
 {
-    SendHostMessage(kPostDataLoad);
-    SendHostMessage(kPostPostDataLoad);
+    SendHostMessage(kHostMessageDataLoaded);
+    SendHostMessage(kHostMessagePostDataLoaded);
 }
 
 std::optional<std::uint32_t> ParseRuntime(const std::string& text)

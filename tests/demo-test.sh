@@ -2,10 +2,11 @@
 # The demo, driven through its input and output: the host's start-up and the
 # scripted session, an interactive session typed as players type, another
 # game version, and the scratch game folder gone after every run.
-# Usage: demo-test.sh WINE_RUN DEMO_EXE
+# Usage: demo-test.sh WINE_RUN DEMO_EXE PLUGIN_VERSION
 set -u
 wine=$1
 demo=$2
+version=$3
 work=$(mktemp -d /tmp/varnel-demo-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 status=0
@@ -80,7 +81,7 @@ expect missing.txt "console: Error: int 'NameCount' is out of range. Aborting fu
 
 "$wine" "$demo" --names names --runtime 1.15.222 > other.txt 2>&1 || { echo "other runtime failed"; status=1; }
 expect other.txt 'disabled, incompatible with current version of the game 0 (handle 0)'
-expect other.txt '# Varnel.dll v2.6.0.0: disabled, incompatible with current version of the game'
+expect other.txt "# Varnel.dll v$version: disabled, incompatible with current version of the game"
 expect other.txt 'console: Script command "SetRandomName" not found.'
 refuse other.txt 'script call'
 

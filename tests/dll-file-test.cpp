@@ -1,5 +1,6 @@
 // The DLL file as the host and Windows see it, without running its code.
 #include "sim/host_loader.h"
+#include "support/expected_version.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -15,7 +16,7 @@ std::vector<std::uint8_t> ExpectedVersionRecord()
     std::vector<std::uint8_t> bytes(604, 0);
     auto put32 = [&](std::size_t at, std::uint32_t value) { std::memcpy(&bytes[at], &value, 4); };
     put32(0x000, 1);
-    put32(0x004, 0x02060000);
+    put32(0x004, kExpectedPluginVersion);
     std::memcpy(&bytes[0x008], "Varnel - SFSE Plugin by Dorrik", 30);
     std::memcpy(&bytes[0x108], "Dorrik", 6);
     put32(0x210, 0x010F0D80);
@@ -54,11 +55,12 @@ TEST(DllFile, VersionResourceSaysWhatThePluginIs)
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020006U);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000000U);
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(VARNEL_VERSION_MAJOR << 16 | VARNEL_VERSION_MINOR));
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(VARNEL_VERSION_BUILD << 16 | VARNEL_VERSION_SUB_BUILD));
     EXPECT_EQ(VersionString(info, "ProductName"), "Varnel - SFSE Plugin by Dorrik");
     EXPECT_NE(VersionString(info, "FileDescription").find("SetRandomName"), std::string::npos);
-    EXPECT_EQ(VersionString(info, "FileVersion"), "2.6.0.0");
+    EXPECT_EQ(VersionString(info, "FileVersion"), VARNEL_VERSION_TEXT);
+    EXPECT_EQ(VersionString(info, "ProductVersion"), VARNEL_VERSION_TEXT);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "plugin/fatal_error.h"
+#include "support/expected_version.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ TEST(FatalErrorText, LineNumberIsPlainDecimal)
 
 TEST(FatalErrorText, VersionTextShowsMajorAndMinorOnly)
 {
-    EXPECT_EQ(GetPluginVersionText(), "2.6");
+    EXPECT_EQ(GetPluginVersionText(), ExpectedMajorMinor());
     const std::pair<std::uint32_t, const char*> cases[] = {
         {EncodeVersion(2, 6, 0, 0), "2.6"},
         {EncodeVersion(2, 6, 3, 1), "2.6"},
@@ -48,7 +49,7 @@ TEST(FatalErrorText, VersionTextShowsMajorAndMinorOnly)
 TEST(FatalErrorText, CaptionPartsComeFromTheVersionRecord)
 {
     EXPECT_EQ(GetPluginName(), "Varnel - SFSE Plugin by Dorrik");
-    EXPECT_EQ(GetPluginName() + " v" + GetPluginVersionText(), "Varnel - SFSE Plugin by Dorrik v2.6");
+    EXPECT_EQ(GetPluginName() + " v" + GetPluginVersionText(), "Varnel - SFSE Plugin by Dorrik v" + ExpectedMajorMinor());
     PluginVersionData full = SFSEPlugin_Version;
     std::memset(full.name, 'x', sizeof full.name);  // no zero byte at all
     EXPECT_EQ(GetPluginName(full), std::string(256, 'x'));
@@ -58,7 +59,7 @@ TEST(FatalErrorText, VersionRecordHoldsTheHostsValues)
 {
     const auto& record = SFSEPlugin_Version;
     EXPECT_EQ(record.recordVersion, 1U);
-    EXPECT_EQ(record.pluginVersion, 0x02060000U);
+    EXPECT_EQ(record.pluginVersion, kExpectedPluginVersion);
     EXPECT_EQ(record.compatibleVersions[0], 0x010F0D80U);
     for (std::size_t i = 1; i < 16; ++i)
         EXPECT_EQ(record.compatibleVersions[i], 0U);

@@ -139,11 +139,35 @@ TEST_F(GameTest, ConsoleLineWaitsForTheExecutorObject)
     EXPECT_TRUE(sim::ConsoleSeen().executed.empty());
 }
 
+TEST(GameAddresses, EveryAddressHasItsOffsetAndForming)
+{
+    // The plugin's table against the numbers of runtime 1.15.216, by name.
+    struct Expected {
+        const char* name;
+        GameAddress declared;
+        std::uintptr_t offset;
+        AddressForming formed;
+    };
+    const auto& table = kGameAddressTable;
+    const Expected addresses[] = {
+        {"console object pointer", table.consoleObjectPointer, 0x60BBF80, AddressForming::AtLoad},
+        {"console command table", table.consoleCommandTable, 0x5D8FB30, AddressForming::AtLoad},
+        {"executor object pointer", table.consoleExecutorObjectPointer, 0x619CDD0, AddressForming::AtEachCall},
+        {"console print", table.consolePrint, 0x1E341C0, AddressForming::AtFirstUse},
+        {"console line executor", table.consoleLineExecutor, 0x1E2B680, AddressForming::AtEachCall},
+        {"extra data lookup", table.extraDataLookup, 0x33F370, AddressForming::AtFirstUse},
+        {"object name", table.objectName, 0x5D8360, AddressForming::AtEachCall},
+        {"set display name", table.setDisplayName, 0x511970, AddressForming::AtEachCall},
+    };
+    static_assert(sizeof addresses / sizeof addresses[0] == sizeof(GameAddressTable) / sizeof(GameAddress));
+    for (const auto& address : addresses) {
+        EXPECT_EQ(address.declared.offset, address.offset) << address.name;
+        EXPECT_EQ(address.declared.formed, address.formed) << address.name;
+    }
+}
+
 TEST_F(GameTest, ExecutorObjectGlobalIsAtItsOffset)
 {
-    // The plugin's table against the number the game's addresses give.
-    EXPECT_EQ(kGameAddressTable.consoleExecutorObjectPointer, 0x619CDD0U);
-    EXPECT_EQ(kGameAddressTable.consoleLineExecutor, 0x1E2B680U);
     sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Other));
     EXPECT_EQ(sim::Load<const void*>(reinterpret_cast<const void*>(sim::ImageBase() + 0x619CDD0), 0),
               sim::ExecutorObject(sim::Executor::Other));
@@ -155,7 +179,7 @@ TEST_F(GameTest, CommandTableStartsAtItsOffset)
     EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(ConsoleCommandTable()), sim::CommandEntry(0));
     EXPECT_STREQ(ConsoleCommandTable()[2].name, "CloseFile");
     EXPECT_EQ(ConsoleCommandTable()[2].opcode, 0x102U);
-    EXPECT_EQ(ConsoleCommandTable()[2].parameterDescription, sim::ParameterDescriptionOf(2));
+    EXPECT_EQ(ConsoleCommandTable()[2].parameters, sim::ParameterDescriptionOf(2));
 }
 
 }  // namespace

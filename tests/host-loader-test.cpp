@@ -6,6 +6,7 @@
 #include "sim/game_image.h"
 #include "sim/host.h"
 #include "sim/host_loader.h"
+#include "support/expected_version.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,16 @@ namespace fs = std::filesystem;
 
 const std::string kName = "Varnel - SFSE Plugin by Dorrik";
 const std::string kLoaded =
-    "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) loaded correctly (handle ";
+    "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") loaded correctly (handle ";
 
 // A copy of the real DLL whose version record has the 32-bit value `value`
 // at byte `at` of the record (the record is found by its name field).
 void WritePatchedCopy(const fs::path& dll, const fs::path& copy, std::size_t at, std::uint32_t value)
 {
     std::string bytes = ReadFileBytes(dll);
-    // The record: format version 1, plugin version 2.6.0.0, then the name.
-    std::string head("\x01\0\0\0\0\0\x06\x02", 8);
+    // The record: format version 1, the plugin's version, then the name.
+    std::string head("\x01\0\0\0\0\0\0\0", 8);
+    std::memcpy(&head[4], &kExpectedPluginVersion, 4);
     head += kName;
     const std::size_t record = bytes.find(head);
     ASSERT_NE(record, std::string::npos);
@@ -111,12 +113,12 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheRestLoad)
     EXPECT_TRUE(logged("plugin Refusing.dll (00000001 Test plugin 01020030) reported as incompatible during load "
                        "0 (handle 2)"));
     EXPECT_TRUE(logged(kLoaded + "3)"));
-    EXPECT_TRUE(logged("plugin V1_BadData.dll (00000000 Varnel - SFSE Plugin by Dorrik 02060000) disabled, bad "
+    EXPECT_TRUE(logged("plugin V1_BadData.dll (00000000 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, bad "
                        "version data 0 (handle 0)"));
-    EXPECT_TRUE(logged("plugin V2_NoName.dll (00000001  02060000) disabled, no name specified 0 (handle 0)"));
-    EXPECT_TRUE(logged("plugin V3_OtherRuntime.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) disabled, "
+    EXPECT_TRUE(logged("plugin V2_NoName.dll (00000001  " + ExpectedVersionHex() + ") disabled, no name specified 0 (handle 0)"));
+    EXPECT_TRUE(logged("plugin V3_OtherRuntime.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
                        "incompatible with current version of the game 0 (handle 0)"));
-    EXPECT_TRUE(logged("plugin V4_NewerHost.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) disabled, "
+    EXPECT_TRUE(logged("plugin V4_NewerHost.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
                        "requires newer script extender 0 (handle 0)"));
     const auto broken = std::find_if(report.log.begin(), report.log.end(), [](const std::string& line) {
         return line.rfind("plugin Broken.dll (00000000  00000000) couldn't load plugin ", 0) == 0;
@@ -129,9 +131,9 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheRestLoad)
     EXPECT_NE(box.find("Faulting.dll v1.2.3.0: disabled, fatal error occurred while loading plugin (C0000005)\n"),
               std::string::npos);
     EXPECT_NE(box.find("Refusing.dll v1.2.3.0: reported as incompatible during load\n"), std::string::npos);
-    EXPECT_NE(box.find("V3_OtherRuntime.dll v2.6.0.0: disabled, incompatible with current version of the game\n"),
+    EXPECT_NE(box.find("V3_OtherRuntime.dll v" VARNEL_VERSION_TEXT ": disabled, incompatible with current version of the game\n"),
               std::string::npos);
-    EXPECT_NE(box.find("V1_BadData.dll v2.6.0.0: disabled, bad version data\n"), std::string::npos);
+    EXPECT_NE(box.find("V1_BadData.dll v" VARNEL_VERSION_TEXT ": disabled, bad version data\n"), std::string::npos);
     EXPECT_NE(box.find("Broken.dll v0.0.0.0: couldn't load plugin ("), std::string::npos);
     EXPECT_EQ(box.find("NoVersion.dll"), std::string::npos);
     EXPECT_EQ(box.find("Varnel.dll v"), std::string::npos);
@@ -149,10 +151,10 @@ TEST_F(HostLoaderTest, AnotherGameVersionRefusesThePlugin)
     report = sim::StartHost(plugins_, {0x010F0DE0, sim::kHostVersion});
     EXPECT_EQ(report.log, (std::vector<std::string>{
                               "checking plugin Varnel.dll",
-                              "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) disabled, "
+                              "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
                               "incompatible with current version of the game 0 (handle 0)"}));
     ASSERT_TRUE(report.messageBox.has_value());
-    EXPECT_NE(report.messageBox->find("Varnel.dll v2.6.0.0: disabled, incompatible with current version of the game"),
+    EXPECT_NE(report.messageBox->find("Varnel.dll v" VARNEL_VERSION_TEXT ": disabled, incompatible with current version of the game"),
               std::string::npos);
     EXPECT_TRUE(sim::Host().listeners.empty());
     sim::SendDataLoadedMessages();

@@ -5,6 +5,7 @@
 #include "sim/host.h"
 #include "sim/plugin_host.h"
 #include "sim/references.h"
+#include "support/expected_version.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -85,7 +86,7 @@ TEST_F(PluginTest, LoadRegistersWithTheHost)
     EXPECT_NE(host.listeners[0].listener, nullptr);
     ASSERT_EQ(host.callbacks.size(), 1U);
     ASSERT_NE(host.callbacks[0], nullptr);
-    reinterpret_cast<void (*)(void*)>(host.callbacks[0])(nullptr);  // does nothing, returns
+    host.callbacks[0](nullptr);  // does nothing, returns
     EXPECT_EQ(host.wrongSlotCalls, 0);
 }
 
@@ -307,7 +308,8 @@ TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
     EXPECT_EQ(fatal.boxes, 1);
     EXPECT_EQ(fatal.text, L"Fatal error has occured in function SFSEPlugin_Load at line 545\n\n\nError text: \n"
                           L" -> Installation error: Starfield.exe handle couldn't be acquired\n");
-    EXPECT_EQ(fatal.caption, L"Varnel - SFSE Plugin by Dorrik v2.6");
+    const std::string majorMinor = ExpectedMajorMinor();
+    EXPECT_EQ(fatal.caption, L"Varnel - SFSE Plugin by Dorrik v" + std::wstring(majorMinor.begin(), majorMinor.end()));
     EXPECT_EQ(fatal.style, 0U);
     EXPECT_EQ(fatal.terminations, 1);
     EXPECT_EQ(fatal.order, (std::vector<std::string>{"box", "terminate"}));

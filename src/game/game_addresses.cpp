@@ -6,13 +6,30 @@
 
 namespace {
 
+// Each address is formed when the table says; a change there must be met here.
+constexpr bool Formed(GameAddress address, AddressForming when) { return address.formed == when; }
+static_assert(Formed(kGameAddressTable.consoleObjectPointer, AddressForming::AtLoad));
+static_assert(Formed(kGameAddressTable.consoleCommandTable, AddressForming::AtLoad));
+static_assert(Formed(kGameAddressTable.consolePrint, AddressForming::AtFirstUse));
+static_assert(Formed(kGameAddressTable.extraDataLookup, AddressForming::AtFirstUse));
+static_assert(Formed(kGameAddressTable.consoleExecutorObjectPointer, AddressForming::AtEachCall));
+static_assert(Formed(kGameAddressTable.consoleLineExecutor, AddressForming::AtEachCall));
+static_assert(Formed(kGameAddressTable.objectName, AddressForming::AtEachCall));
+static_assert(Formed(kGameAddressTable.setDisplayName, AddressForming::AtEachCall));
+
+// The one place an address is formed from a base.
+template <typename Pointer>
+Pointer AddressIn(std::uintptr_t base, GameAddress address)
+{
+    return reinterpret_cast<Pointer>(base + address.offset);
+}
+
 // Static initialisation, in this order: the image base first, then the two
 // data addresses formed from it.
 const std::uintptr_t imageBaseAtLoad = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
-void** const consoleObjectSlot =
-    reinterpret_cast<void**>(imageBaseAtLoad + kGameAddressTable.consoleObjectPointer);
+void** const consoleObjectSlot = AddressIn<void**>(imageBaseAtLoad, kGameAddressTable.consoleObjectPointer);
 ConsoleCommandEntry* const consoleCommandTable =
-    reinterpret_cast<ConsoleCommandEntry*>(imageBaseAtLoad + kGameAddressTable.consoleCommandTable);
+    AddressIn<ConsoleCommandEntry*>(imageBaseAtLoad, kGameAddressTable.consoleCommandTable);
 
 std::uintptr_t gameModule = 0;
 
@@ -20,20 +37,14 @@ using ExtraDataLookupFunction = const void* (*)(void* extraDataList, std::uint8_
 using ObjectNameFunction = const char* (*)(void* object);
 using SetDisplayNameFunction = void (*)(void* extraDataList, const char* name);
 
-template <typename Function>
-Function GameFunctionAt(std::uintptr_t base, std::uintptr_t offset)
-{
-    return reinterpret_cast<Function>(base + offset);
-}
-
 std::atomic<AddressFormingObserver> formingObserver{nullptr};
 
 template <typename Function>
-Function FormAtFirstUse(const char* what, std::uintptr_t offset)
+Function FormAtFirstUse(const char* what, GameAddress address)
 {
     if (const AddressFormingObserver observer = formingObserver.load())
         observer(what);
-    return GameFunctionAt<Function>(imageBaseAtLoad, offset);
+    return AddressIn<Function>(imageBaseAtLoad, address);
 }
 
 ExtraDataLookupFunction ExtraDataLookupAddress()
@@ -66,9 +77,8 @@ void ObserveAddressForming(AddressFormingObserver observer) { formingObserver = 
 
 ConsoleLineExecutor CurrentConsoleLineExecutor()
 {
-    const std::uintptr_t base = gameModule;
-    void* const* objectSlot = reinterpret_cast<void* const*>(base + kGameAddressTable.consoleExecutorObjectPointer);
-    return {GameFunctionAt<ConsoleLineExecutorFunction>(base, kGameAddressTable.consoleLineExecutor), *objectSlot};
+    void* const* objectSlot = AddressIn<void* const*>(gameModule, kGameAddressTable.consoleExecutorObjectPointer);
+    return {AddressIn<ConsoleLineExecutorFunction>(gameModule, kGameAddressTable.consoleLineExecutor), *objectSlot};
 }
 
 const void* LookupExtraData(void* extraDataList, std::uint8_t type)
@@ -78,12 +88,12 @@ const void* LookupExtraData(void* extraDataList, std::uint8_t type)
 
 const char* ObjectName(void* object)
 {
-    return GameFunctionAt<ObjectNameFunction>(gameModule, kGameAddressTable.objectName)(object);
+    return AddressIn<ObjectNameFunction>(gameModule, kGameAddressTable.objectName)(object);
 }
 
 void SetDisplayNameInGame(void* extraDataList, const char* name)
 {
-    GameFunctionAt<SetDisplayNameFunction>(gameModule, kGameAddressTable.setDisplayName)(extraDataList, name);
+    AddressIn<SetDisplayNameFunction>(gameModule, kGameAddressTable.setDisplayName)(extraDataList, name);
 }
 
 std::uint8_t ReferenceTypeCode(const GameReference* reference)

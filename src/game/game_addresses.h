@@ -1,7 +1,8 @@
 #pragma once
 
 // Where the game's data and functions are in this process, and the raw calls
-// into the game. Every address is an image base plus a kGameAddressTable offset.
+// into the game. Every address is an image base plus its kGameAddressTable
+// offset, formed when the table says.
 
 #include "game/game_records.h"
 

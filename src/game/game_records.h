@@ -1,26 +1,46 @@
 #pragma once
 
-// The game's and the host's records, laid out as runtime 1.15.216 and the
-// script extender have them. Only the fields the plugin uses are named; the
+// The game's addresses and records, laid out as runtime 1.15.216 has them
+// (the host's are in plugin/host_api.h). Only the fields the plugin uses are named; the
 // rest is padding that keeps every named field at its offset.
 
 #include <cstddef>
 #include <cstdint>
 
-// Offsets from the game's image base.
+// When the plugin forms an address from the game's image base.
+enum class AddressForming {
+    AtLoad,      // by static initialisation, from GetModuleHandleA, before the host calls anything
+    AtFirstUse,  // once, at its first use, from the same base; concurrent first users wait
+    AtEachCall,  // anew at each call, from the module SFSEPlugin_Load took with GetModuleHandleW
+};
+
+struct GameAddress {
+    std::uintptr_t offset;  // from the game's image base, runtime 1.15.216
+    AddressForming formed;
+};
+
+// Every place in the game the plugin reaches, by name.
 struct GameAddressTable {
-    std::uintptr_t consoleObjectPointer;  // data: pointer to the console object, null until made
-    std::uintptr_t consoleCommandTable;   // data: first ConsoleCommandEntry
-    std::uintptr_t consoleExecutorObjectPointer;  // data: pointer to the object the executor works on, null until made
-    std::uintptr_t consolePrint;          // (console, format, va_list)
-    std::uintptr_t consoleLineExecutor;   // (object held at consoleExecutorObjectPointer, command line)
-    std::uintptr_t extraDataLookup;       // (extra data list, 8-bit type) -> record or null
-    std::uintptr_t objectName;            // (object) -> text or null
-    std::uintptr_t setDisplayName;        // (extra data list, name)
+    GameAddress consoleObjectPointer;          // data: pointer to the console object, null until made
+    GameAddress consoleCommandTable;           // data: first ConsoleCommandEntry
+    GameAddress consoleExecutorObjectPointer;  // data: pointer to the object the executor works on, null until made
+    GameAddress consolePrint;                  // function (console, format, va_list)
+    GameAddress consoleLineExecutor;           // function (object held at consoleExecutorObjectPointer, command line)
+    GameAddress extraDataLookup;               // function (extra data list, 8-bit type) -> record or null
+    GameAddress objectName;                    // function (object) -> text or null
+    GameAddress setDisplayName;                // function (extra data list, name)
 };
 
 inline constexpr GameAddressTable kGameAddressTable{
-    0x60BBF80, 0x5D8FB30, 0x619CDD0, 0x1E341C0, 0x1E2B680, 0x33F370, 0x5D8360, 0x511970};
+    .consoleObjectPointer = {0x60BBF80, AddressForming::AtLoad},
+    .consoleCommandTable = {0x5D8FB30, AddressForming::AtLoad},
+    .consoleExecutorObjectPointer = {0x619CDD0, AddressForming::AtEachCall},
+    .consolePrint = {0x1E341C0, AddressForming::AtFirstUse},
+    .consoleLineExecutor = {0x1E2B680, AddressForming::AtEachCall},
+    .extraDataLookup = {0x33F370, AddressForming::AtFirstUse},
+    .objectName = {0x5D8360, AddressForming::AtEachCall},
+    .setDisplayName = {0x511970, AddressForming::AtEachCall},
+};
 
 // Execute function of a console command. The game passes further arguments;
 // the plugin reads only the compiled parameter block and the selected
@@ -30,27 +50,27 @@ using ConsoleExecuteFunction = bool (*)(const void* parameterInfo, const std::ui
 
 // One record of the game's console command table (stride 88).
 struct ConsoleCommandEntry {
-    const char* name;                    // 0x00 command name, may be null
-    const char* secondText;              // 0x08 second text of the entry
+    const char* name;                    // 0x00 the command's name as typed, NUL-terminated; may be null
+    const char* shortName;               // 0x08 its short form (the plugin stores its credit here)
     std::uint32_t opcode;                // 0x10 the table ends, for us, at an opcode >= 0x347
     std::uint8_t unknown14[4];           // 0x14
-    const char* helpText;                // 0x18
-    std::uint8_t flag;                   // 0x20
+    const char* helpText;                // 0x18 shown by the console's help
+    std::uint8_t flag;                   // 0x20 8-bit flag; the taken-over command has 1
     std::uint8_t unknown21;              // 0x21
-    std::uint16_t parameterCount;        // 0x22
+    std::uint16_t parameterCount;        // 0x22 number of arguments the command takes
     std::uint8_t unknown24[4];           // 0x24
-    const void* parameterDescription;    // 0x28 describes the command's arguments
+    const void* parameters;              // 0x28 the game's description of those arguments
     ConsoleExecuteFunction execute;      // 0x30 run when the command is entered
     std::uint8_t gameFields[0x20];       // 0x38 to 0x57, never touched
 };
 static_assert(sizeof(ConsoleCommandEntry) == 88);
 static_assert(offsetof(ConsoleCommandEntry, name) == 0x00);
-static_assert(offsetof(ConsoleCommandEntry, secondText) == 0x08);
+static_assert(offsetof(ConsoleCommandEntry, shortName) == 0x08);
 static_assert(offsetof(ConsoleCommandEntry, opcode) == 0x10);
 static_assert(offsetof(ConsoleCommandEntry, helpText) == 0x18);
 static_assert(offsetof(ConsoleCommandEntry, flag) == 0x20);
 static_assert(offsetof(ConsoleCommandEntry, parameterCount) == 0x22);
-static_assert(offsetof(ConsoleCommandEntry, parameterDescription) == 0x28);
+static_assert(offsetof(ConsoleCommandEntry, parameters) == 0x28);
 static_assert(offsetof(ConsoleCommandEntry, execute) == 0x30);
 
 inline constexpr std::uint32_t kConsoleCommandTableEnd = 0x347;
@@ -105,41 +125,3 @@ struct DisplayNameExtra {
 static_assert(offsetof(DisplayNameExtra, name) == 0x18);
 
 inline constexpr std::uint8_t kDisplayNameExtraType = 150;
-
-// ---- The host's records ----
-
-struct HostMessage {
-    std::uint8_t unknown00[8];           // 0x00
-    std::uint32_t type;                  // 0x08 2: the game's data has loaded
-};
-static_assert(offsetof(HostMessage, type) == 0x08);
-
-inline constexpr std::uint32_t kHostMessageDataLoaded = 2;
-
-using HostMessageListener = void (*)(HostMessage* message);
-using HostCallback = void (*)(void* argument);
-
-struct HostInterface {
-    std::uint8_t unknown00[0x10];                      // 0x00
-    void* (*queryInterface)(std::uint32_t id);         // 0x10
-    std::uint32_t (*getPluginHandle)();                // 0x18
-};
-static_assert(offsetof(HostInterface, queryInterface) == 0x10);
-static_assert(offsetof(HostInterface, getPluginHandle) == 0x18);
-
-inline constexpr std::uint32_t kMessagingInterfaceId = 1;
-inline constexpr std::uint32_t kCallbackInterfaceId = 3;
-
-// Interface 1.
-struct MessagingInterface {
-    std::uint8_t unknown00[8];                                                         // 0x00
-    bool (*registerListener)(std::uint32_t plugin, const char* sender, HostMessageListener listener);  // 0x08
-};
-static_assert(offsetof(MessagingInterface, registerListener) == 0x08);
-
-// Interface 3: takes one callback.
-struct CallbackInterface {
-    std::uint8_t unknown00[8];                          // 0x00
-    bool (*registerCallback)(HostCallback callback);    // 0x08
-};
-static_assert(offsetof(CallbackInterface, registerCallback) == 0x08);

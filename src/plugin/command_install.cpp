@@ -22,15 +22,15 @@ void InstallSetRandomName(ConsoleCommandEntry* table)
     const ConsoleCommandEntry* closeFile = FindCommand(table, "CloseFile");
     if (closeFile == nullptr)
         return;
-    const void* parameterDescription = closeFile->parameterDescription;
+    const void* parameters = closeFile->parameters;
     ConsoleCommandEntry* entry = FindCommand(table, "TogglePathLine");
     if (entry == nullptr)
         return;
     entry->name = "SetRandomName";
-    entry->secondText = "added by Varnel - SFSE Plugin by Dorrik";
+    entry->shortName = "added by Varnel - SFSE Plugin by Dorrik";
     entry->helpText = "";
     entry->flag = 1;
     entry->parameterCount = 1;
     entry->execute = &ExecuteSetRandomName;
-    entry->parameterDescription = parameterDescription;
+    entry->parameters = parameters;
 }

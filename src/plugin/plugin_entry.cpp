@@ -3,6 +3,7 @@
 #include "game/game_addresses.h"
 #include "plugin/command_install.h"
 #include "plugin/fatal_error.h"
+#include "plugin/host_api.h"
 
 #include <windows.h>
 

@@ -1,8 +1,11 @@
+// The version record the host reads from the DLL file before it runs any of
+// the plugin's code: constant-initialised, never written.
+#include "plugin/host_api.h"
 #include "plugin/plugin_version.h"
 
 extern "C" constinit const PluginVersionData SFSEPlugin_Version = {
-    1,
-    EncodeVersion(2, 6, 0, 0),
+    kPluginVersionDataFormat,
+    EncodeVersion(VARNEL_VERSION_MAJOR, VARNEL_VERSION_MINOR, VARNEL_VERSION_BUILD, VARNEL_VERSION_SUB_BUILD),
     "Varnel - SFSE Plugin by Dorrik",
     "Dorrik",
     0,

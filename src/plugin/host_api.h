@@ -1,0 +1,101 @@
+#pragma once
+
+// What the script-extender host and its plugins agree on: the version record
+// a plugin exports, the interface records the host hands it, and the messages
+// the host sends. Both sides read this one header; neither keeps its own copy
+// of a number in it. Only the fields used here are named; the rest is padding
+// that keeps every named field at its offset. All little-endian, 64-bit.
+
+#include <cstddef>
+#include <cstdint>
+
+// ---- The version record (export SFSEPlugin_Version) ----
+
+// Plugin and game versions: major in bits 24 to 31, minor in 16 to 23, build
+// in 4 to 15, sub-build in 0 to 3.
+constexpr std::uint32_t EncodeVersion(std::uint32_t major, std::uint32_t minor, std::uint32_t build,
+                                      std::uint32_t subBuild)
+{
+    return (major & 0xFF) << 24 | (minor & 0xFF) << 16 | (build & 0xFFF) << 4 | (subBuild & 0xF);
+}
+
+inline constexpr std::uint32_t kPluginVersionDataFormat = 1;
+inline constexpr std::size_t kPluginNameSize = 256;
+inline constexpr std::size_t kCompatibleVersionCount = 16;
+
+// Read by the host from the DLL file before any of the plugin's code runs.
+struct PluginVersionData {
+    std::uint32_t recordVersion;            // 0x000 layout of this record: kPluginVersionDataFormat
+    std::uint32_t pluginVersion;            // 0x004 encoded as above
+    char name[kPluginNameSize];             // 0x008 ASCII, zero-ended, rest zero; empty: refused
+    char author[256];                       // 0x108 ASCII, zero-ended, rest zero
+    std::uint32_t addressIndependence;      // 0x208 flags; 0: bound to the listed game versions
+    std::uint32_t structureIndependence;    // 0x20C flags; 0: bound to the listed game versions
+    std::uint32_t compatibleVersions[kCompatibleVersionCount];  // 0x210 game versions, ended by the first 0
+    std::uint32_t minimumHostVersion;       // 0x250 0: any
+    std::uint32_t reserved1;                // 0x254
+    std::uint32_t reserved2;                // 0x258
+};
+static_assert(sizeof(PluginVersionData) == 604);
+static_assert(offsetof(PluginVersionData, recordVersion) == 0x000);
+static_assert(offsetof(PluginVersionData, pluginVersion) == 0x004);
+static_assert(offsetof(PluginVersionData, name) == 0x008);
+static_assert(offsetof(PluginVersionData, author) == 0x108);
+static_assert(offsetof(PluginVersionData, addressIndependence) == 0x208);
+static_assert(offsetof(PluginVersionData, structureIndependence) == 0x20C);
+static_assert(offsetof(PluginVersionData, compatibleVersions) == 0x210);
+static_assert(offsetof(PluginVersionData, minimumHostVersion) == 0x250);
+static_assert(offsetof(PluginVersionData, reserved1) == 0x254);
+static_assert(offsetof(PluginVersionData, reserved2) == 0x258);
+
+// ---- Messages (delivered to a listener registered through interface 1) ----
+
+inline constexpr std::uint32_t kHostMessagePostLoad = 0;          // every plugin has loaded
+inline constexpr std::uint32_t kHostMessagePostPostLoad = 1;      // after every post-load listener
+inline constexpr std::uint32_t kHostMessageDataLoaded = 2;        // the game's data has loaded
+inline constexpr std::uint32_t kHostMessagePostDataLoaded = 3;    // after every data-loaded listener
+
+struct HostMessage {
+    std::uint8_t unknown00[8];           // 0x00
+    std::uint32_t type;                  // 0x08 one of kHostMessage...
+};
+static_assert(offsetof(HostMessage, type) == 0x08);
+
+using HostMessageListener = void (*)(HostMessage* message);
+using HostCallback = void (*)(void* argument);
+
+// ---- Interfaces ----
+
+inline constexpr std::uint32_t kMessagingInterfaceId = 1;
+inline constexpr std::uint32_t kCallbackInterfaceId = 3;
+
+// Handed to SFSEPlugin_Load; owned by the host.
+struct HostInterface {
+    std::uint8_t unknown00[0x10];                      // 0x00
+    void* (*queryInterface)(std::uint32_t id);         // 0x10 the interface's record, or null
+    std::uint32_t (*getPluginHandle)();                // 0x18 this plugin's handle
+};
+static_assert(sizeof(HostInterface) == 0x20);
+static_assert(offsetof(HostInterface, queryInterface) == 0x10);
+static_assert(offsetof(HostInterface, getPluginHandle) == 0x18);
+
+// Interface kMessagingInterfaceId.
+struct MessagingInterface {
+    std::uint8_t unknown00[8];                                                         // 0x00
+    bool (*registerListener)(std::uint32_t plugin, const char* sender, HostMessageListener listener);  // 0x08
+};
+static_assert(sizeof(MessagingInterface) == 0x10);
+static_assert(offsetof(MessagingInterface, registerListener) == 0x08);
+
+// Interface kCallbackInterfaceId: takes one callback.
+struct CallbackInterface {
+    std::uint8_t unknown00[8];                          // 0x00
+    bool (*registerCallback)(HostCallback callback);    // 0x08
+};
+static_assert(sizeof(CallbackInterface) == 0x10);
+static_assert(offsetof(CallbackInterface, registerCallback) == 0x08);
+
+// ---- The plugin's exports ----
+
+extern "C" const PluginVersionData SFSEPlugin_Version;
+extern "C" bool SFSEPlugin_Load(const HostInterface* host) noexcept;

@@ -1,0 +1,28 @@
+#pragma once
+
+// The plugin's version as tests expect to find it, from the numbers CMake's
+// project(VERSION) writes (the one place the version is set), encoded here by
+// hand rather than by the plugin's own encoder.
+
+#include "plugin/plugin_version.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+inline constexpr std::uint32_t kExpectedPluginVersion =
+    VARNEL_VERSION_MAJOR << 24 | VARNEL_VERSION_MINOR << 16 | VARNEL_VERSION_BUILD << 4 | VARNEL_VERSION_SUB_BUILD;
+
+// "2.6": what the fatal error box's caption shows.
+inline std::string ExpectedMajorMinor()
+{
+    return std::to_string(VARNEL_VERSION_MAJOR) + "." + std::to_string(VARNEL_VERSION_MINOR);
+}
+
+// "02060000": the record's version as the host's log shows it.
+inline std::string ExpectedVersionHex()
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(kExpectedPluginVersion));
+    return text;
+}
