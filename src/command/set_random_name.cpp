@@ -1,6 +1,7 @@
 #include "command/set_random_name.h"
 
 #include "command/arguments.h"
+#include "command/messages.h"
 #include "command/reference.h"
 #include "game/console.h"
 #include "game/game_addresses.h"
@@ -13,9 +14,6 @@
 
 namespace {
 
-const std::string kTypeWord = "actor";
-constexpr const char* kScriptCall = "CGF \"Varnel.RenameRefFromCachedData\" ";
-
 // The list for the argument, compared as NUL-terminated text; null for any
 // other argument.
 const char* NameListFor(const std::string& argument)
@@ -27,53 +25,57 @@ const char* NameListFor(const std::string& argument)
     return nullptr;
 }
 
+void PrintLine(const char* line) { ConsolePrint("%s", line); }
+
 // Renames the selected reference and runs the script call. Returns the
 // console line of the failure, or the empty string when all went well.
 std::string RenameSelected(const std::uint8_t* compiledBlock, void* selectedReference)
 {
+    using enum CommandMessage;
     if (selectedReference == nullptr)
-        return "Error: no selected reference. Aborting function call.";
+        return TextOf(NoSelectedReference);
     const auto* reference = static_cast<const GameReference*>(selectedReference);
     if (ReferenceTypeCode(reference) != kAcceptedReferenceType)
-        return "Error: selected reference is not an Actor or Object Reference. Aborting function call.";
+        return TextOf(NotAnActor);
     const std::string formIdText = FormIdToText(reference);
     void* const extraDataList = reference->extraDataList;
     if (extraDataList == nullptr)
-        return "Error: the specified " + kTypeWord + " [" + formIdText +
-               "] has no attached extra data which is unsupported.Aborting function call.";
+        return FillIn(TextOf(NoExtraData), {formIdText});
 
     const Parameters parameters = DecodeCommandArguments(compiledBlock);
     if (parameters.size() > 1)
-        return "Error: size of std::vector 'Parameters' > 1. Aborting function call.";
+        return TextOf(TooManyArguments);
     if (parameters.empty())
-        return "Error: no name was specified. Aborting function call.";
+        return TextOf(NoArgument);
     if (parameters.front().empty())
-        return "Error: std::vector 'Parameters' is empty. Aborting function call.";
+        return TextOf(EmptyArgument);
     const char* fileName = NameListFor(parameters.front());
     if (fileName == nullptr)
-        return "Error: command parameter is not supported. Aborting function call.";
+        return TextOf(UnsupportedArgument);
 
-    const std::int32_t NameCount = CountNames(fileName);
+    const ListCount count = CountNames(fileName);
+    if (count.missing)
+        PrintLine(TextOf(ListMissing));
+    const std::int32_t NameCount = count.lines;
     if (NameCount < 1)
-        return "Error: int 'NameCount' is out of range. Aborting function call.";
+        return TextOf(NameCountOutOfRange);
     const std::int32_t randomNumber = DrawRandomNumber(NameCount);
     if (randomNumber > NameCount || randomNumber < 1)
-        return "Error: int 'randomNumber' is out of range. Aborting function call.";
+        return TextOf(RandomNumberOutOfRange);
     const std::string sNewName = ReadNameAt(fileName, randomNumber);
     if (sNewName.empty())
-        return "Error: std::string 'sNewName' is empty. Aborting function call.";
+        return TextOf(NewNameEmpty);
 
     SetDisplayName(extraDataList, sNewName.c_str());
     const std::string nameReadBack = GetDisplayName(reference);
     if (nameReadBack.empty())
-        return "Error: critical error occured during renaming. Please see the log for details.";
+        return TextOf(NameReadBackEmpty);
     if (std::strcmp(nameReadBack.c_str(), sNewName.c_str()) != 0)
-        return "Selected " + kTypeWord + " [" + formIdText + " | " + GetDisplayName(reference) +
-               "] couldn't receive a name. Please see the log for details.";
+        return FillIn(TextOf(NameDidNotTake), {formIdText, GetDisplayName(reference)});
 
     // The new name stays even when the script call cannot run.
-    if (!ExecuteConsoleLine((kScriptCall + formIdText).c_str()))
-        return "Error: the game's console line executor isn't ready. Aborting function call.";
+    if (!ExecuteConsoleLine(FillIn(kScriptCallLine, {formIdText}).c_str()))
+        return TextOf(ExecutorNotReady);
     return {};
 }
 
@@ -87,11 +89,11 @@ bool ExecuteSetRandomName(const void* /*parameterInfo*/, const std::uint8_t* com
         const std::string failure = RenameSelected(compiledBlock, selectedReference);
         if (failure.empty())
             return true;
-        ConsolePrint("%s", failure.c_str());
+        PrintLine(failure.c_str());
     } catch (const std::exception& error) {
-        ConsolePrint("Error: unexpected failure (%s). Aborting function call.", error.what());
+        ConsolePrint(TextOf(CommandMessage::UnexpectedFailureWithReason), error.what());
     } catch (...) {
-        ConsolePrint("%s", "Error: unexpected failure. Aborting function call.");
+        PrintLine(TextOf(CommandMessage::UnexpectedFailure));
     }
     return false;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// The game console as the rest of the plugin sees it. The Windows build
-// defines these in console.cpp on top of the game's own functions; native
-// tests link a definition that records the printed lines instead.
+// The game console as the rest of the plugin sees it, on top of the game's
+// own functions (console.cpp). Only the command prints; tests see its lines
+// in the simulated game's console.
 
 // Prints one printf-style formatted line on the game console. Prints nothing
 // while the game has not made its console yet.

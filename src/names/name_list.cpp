@@ -1,11 +1,9 @@
 #include "names/name_list.h"
 
-#include "game/console.h"
+#include "names/byte_scan.h"
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
-#include <emmintrin.h>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -21,8 +19,6 @@ constexpr std::size_t kLargestChunkSize = std::size_t{1024} * 1024;
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 constexpr char kEndOfInput = '\x1A';  // Ctrl+Z ends text-mode input
-constexpr const char* kMissingListLine =
-    "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call.";
 
 // Chunk memory. Allocating and releasing a large block at each call costs
 // more than reading the list (several times over under Wine), so one chunk
@@ -71,39 +67,6 @@ bool OpenList(ListReader& reader, const std::filesystem::path& path)
     reader.stream.rdbuf()->pubsetbuf(nullptr, 0);  // reads go straight into the chunk
     reader.stream.open(path, std::ios::in | std::ios::binary);
     return reader.stream.is_open();
-}
-
-// Byte searches run sixteen bytes at a time (SSE2, which every x86-64
-// processor has): lists are mostly short lines, and some C runtimes' memchr
-// looks at one byte at a time.
-__m128i Load16(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
-
-// The first `byte` in [begin, end), or end.
-const char* FindByte(const char* begin, const char* end, char byte)
-{
-    const __m128i wanted = _mm_set1_epi8(byte);
-    for (; end - begin >= 16; begin += 16) {
-        const auto matches = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(Load16(begin), wanted)));
-        if (matches != 0)
-            return begin + std::countr_zero(matches);
-    }
-    return std::find(begin, end, byte);
-}
-
-std::int64_t CountLineFeeds(const char* begin, const char* end)
-{
-    constexpr std::ptrdiff_t kMaxBlocks = 255;  // a byte counter holds up to 255
-    const __m128i feed = _mm_set1_epi8(kLineFeed);
-    std::int64_t feeds = 0;
-    while (end - begin >= 16) {
-        __m128i counters = _mm_setzero_si128();
-        const char* stop = begin + std::min((end - begin) / 16, kMaxBlocks) * 16;
-        for (; begin != stop; begin += 16)
-            counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(Load16(begin), feed));  // a match is -1
-        const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
-        feeds += _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
-    }
-    return feeds + std::count(begin, end, kLineFeed);
 }
 
 // Makes at least one unread byte available; false when the input has ended.
@@ -173,7 +136,7 @@ std::filesystem::path ListPath(const std::string& fileName)
 
 }  // namespace
 
-bool ListExists(const std::filesystem::path& path) noexcept
+bool ListFileExists(const std::filesystem::path& path) noexcept
 {
     try {
         std::error_code error;
@@ -183,7 +146,7 @@ bool ListExists(const std::filesystem::path& path) noexcept
     }
 }
 
-std::int32_t CountLinesOfList(const std::filesystem::path& path) noexcept
+std::int32_t CountNamesInFile(const std::filesystem::path& path) noexcept
 {
     try {
         ListReader reader;
@@ -204,7 +167,7 @@ std::int32_t CountLinesOfList(const std::filesystem::path& path) noexcept
     }
 }
 
-std::string ReadNameOfList(const std::filesystem::path& path, std::int32_t lineNumber) noexcept
+std::string ReadNameAtInFile(const std::filesystem::path& path, std::int32_t lineNumber) noexcept
 {
     try {
         if (lineNumber < 1)
@@ -223,7 +186,7 @@ std::string ReadNameOfList(const std::filesystem::path& path, std::int32_t lineN
     }
 }
 
-bool VisitLinesOfList(const std::filesystem::path& path,
+bool VisitLinesInFile(const std::filesystem::path& path,
                       const std::function<void(const std::string& line)>& visit) noexcept
 {
     try {
@@ -239,19 +202,17 @@ bool VisitLinesOfList(const std::filesystem::path& path,
     }
 }
 
-std::int32_t CountNames(std::string fileName) noexcept
+ListCount CountNames(std::string fileName) noexcept
 {
     try {
         if (fileName.empty())
-            return 0;
+            return {};
         const std::filesystem::path path = ListPath(fileName);
-        if (!ListExists(path)) {
-            ConsolePrint("%s", kMissingListLine);
-            return 0;
-        }
-        return CountLinesOfList(path);
+        if (!ListFileExists(path))
+            return {.lines = 0, .missing = true};
+        return {.lines = CountNamesInFile(path), .missing = false};
     } catch (...) {
-        return 0;
+        return {};
     }
 }
 
@@ -261,9 +222,9 @@ std::string ReadNameAt(std::string fileName, std::int32_t lineNumber) noexcept
         if (fileName.empty() || lineNumber < 1)
             return {};
         const std::filesystem::path path = ListPath(fileName);
-        if (!ListExists(path))
+        if (!ListFileExists(path))
             return {};
-        return ReadNameOfList(path, lineNumber);
+        return ReadNameAtInFile(path, lineNumber);
     } catch (...) {
         return {};
     }

@@ -13,28 +13,37 @@
 // Folder of the lists, relative to the game's working directory.
 inline constexpr std::string_view PluginFolder = ".\\Data\\SFSE\\Plugins\\";
 
-// The list operations below take a path, so tools can name any file (on
-// Windows, in any script); the plugin's own paths are plain ASCII.
+// Two ways in, named alike: by the file name of one of the plugin's lists in
+// PluginFolder (what the command uses), and by the path of any list file
+// (what the checker and the tests use; on Windows in any script). Nothing
+// here prints: the caller says what a failure means.
 
-// Number of lines of the list at `path`; 0 when it cannot be opened or read.
-std::int32_t CountLinesOfList(const std::filesystem::path& path) noexcept;
+// What counting one of the plugin's lists found.
+struct ListCount {
+    std::int32_t lines = 0;  // `NameCount`: 0 when the list cannot be read
+    bool missing = false;    // nothing at all is at the list's path
+    bool operator==(const ListCount&) const = default;
+};
 
-// The first non-empty line at or after `lineNumber` of the list at `path`,
-// cut before a NUL byte; empty when there is none or the list is unreadable.
-std::string ReadNameOfList(const std::filesystem::path& path, std::int32_t lineNumber) noexcept;
+// `NameCount` of PluginFolder + fileName.
+ListCount CountNames(std::string fileName) noexcept;
 
-// Calls `visit` with each line of the list at `path`, in order, as the
-// functions above see it (NUL bytes not yet cut). False when the list cannot
+// `sNewName` for `lineNumber` of PluginFolder + fileName: the first non-empty
+// line at or after it, cut before a NUL byte; empty when there is none or
+// the list is missing or unreadable.
+std::string ReadNameAt(std::string fileName, std::int32_t lineNumber) noexcept;
+
+// Number of lines of the list file at `path`; 0 when it cannot be opened or read.
+std::int32_t CountNamesInFile(const std::filesystem::path& path) noexcept;
+
+// ReadNameAt for the list file at `path`.
+std::string ReadNameAtInFile(const std::filesystem::path& path, std::int32_t lineNumber) noexcept;
+
+// Calls `visit` with each line of the list file at `path`, in order, as the
+// functions above see it (NUL bytes not yet cut). False when the file cannot
 // be opened or reading fails part-way.
-bool VisitLinesOfList(const std::filesystem::path& path,
+bool VisitLinesInFile(const std::filesystem::path& path,
                       const std::function<void(const std::string& line)>& visit) noexcept;
 
 // True when something exists at `path`; an error while testing counts as absent.
-bool ListExists(const std::filesystem::path& path) noexcept;
-
-// `NameCount` of PluginFolder + fileName. Prints one console line when the
-// list is missing.
-std::int32_t CountNames(std::string fileName) noexcept;
-
-// `sNewName` for `lineNumber` of PluginFolder + fileName. Never prints.
-std::string ReadNameAt(std::string fileName, std::int32_t lineNumber) noexcept;
+bool ListFileExists(const std::filesystem::path& path) noexcept;

@@ -9,8 +9,9 @@
 #include <string>
 #include <string_view>
 
-// "Fatal error has occured in function <function> at line <line>", two empty
-// lines, "Error text: ", then " -> <error text>", each line ended by LF.
+// kFatalErrorText filled in: "Fatal error has occured in function <function>
+// at line <line>", two empty lines, "Error text: ", then " -> <error text>",
+// each line ended by LF.
 std::string ComposeFatalErrorText(const std::string& functionName, std::uint32_t lineNumber,
                                   const std::string& errorText);
 

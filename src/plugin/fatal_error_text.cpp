@@ -1,13 +1,14 @@
 #include "plugin/fatal_error.h"
 
+#include "command/messages.h"
+
 #include <cstring>
 #include <string_view>
 
 std::string ComposeFatalErrorText(const std::string& functionName, std::uint32_t lineNumber,
                                   const std::string& errorText)
 {
-    return "Fatal error has occured in function " + functionName + " at line " + std::to_string(lineNumber) +
-           "\n\n\nError text: \n -> " + errorText + "\n";
+    return FillIn(kFatalErrorText, {functionName, std::to_string(lineNumber), errorText});
 }
 
 std::string GetPluginName(const PluginVersionData& record)

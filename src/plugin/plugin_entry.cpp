@@ -1,5 +1,6 @@
 // The DLL's entry points: what the host calls, and Windows' own entry point.
 
+#include "command/messages.h"
 #include "game/game_addresses.h"
 #include "plugin/command_install.h"
 #include "plugin/fatal_error.h"
@@ -29,8 +30,7 @@ bool LoadPlugin(const HostInterface* host)
     const HMODULE game = GetModuleHandleW(nullptr);
     RememberGameModule(reinterpret_cast<std::uintptr_t>(game));
     if (game == nullptr) {
-        const std::string message = ComposeFatalErrorText(
-            "SFSEPlugin_Load", 545, "Installation error: Starfield.exe handle couldn't be acquired");
+        const std::string message = ComposeFatalErrorText(kLoadFailureFunction, kLoadFailureLine, kLoadFailureText);
         ReportFatalError(message);
         return false;
     }

@@ -91,11 +91,11 @@ int main(int argc, char** argv)
         const std::string fileName = "List" + std::to_string(names) + ".txt";
         const std::string path = WriteList(fileName, names);
         const int runs = (names >= 1000000 ? 15 : 201) * scale;
-        const double count = MedianMicroseconds(runs, [&] { sink = sink + CountNames(fileName); });
+        const double count = MedianMicroseconds(runs, [&] { sink = sink + CountNames(fileName).lines; });
         const double read = MedianMicroseconds(runs, [&] { sink = sink + static_cast<std::int64_t>(ReadNameAt(fileName, names - 1).size()); });
         const double draw = MedianMicroseconds(runs, [&] { sink = sink + DrawRandomNumber(names); });
         const double pick = MedianMicroseconds(runs, [&] {
-            const std::int32_t nameCount = CountNames(fileName);
+            const std::int32_t nameCount = CountNames(fileName).lines;
             sink = sink + static_cast<std::int64_t>(ReadNameAt(fileName, DrawRandomNumber(nameCount)).size());
         });
         const double readTwice =

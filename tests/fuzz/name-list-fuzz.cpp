@@ -71,12 +71,12 @@ void Check(const std::string& bytes, std::vector<std::int32_t> numbers)
 {
     std::ofstream(ScratchFile(), std::ios::binary | std::ios::trunc) << bytes;
     const auto lines = ModelLines(bytes);
-    const auto count = CountLinesOfList(ScratchFile());
+    const auto count = CountNamesInFile(ScratchFile());
     if (count != static_cast<std::int32_t>(lines.size()))
         std::abort();
     numbers.insert(numbers.end(), {-1, 0, 1, count, count + 1});
     for (const std::int32_t line : numbers) {
-        if (ReadNameOfList(ScratchFile(), line) != ModelNameAt(lines, line))
+        if (ReadNameAtInFile(ScratchFile(), line) != ModelNameAt(lines, line))
             std::abort();
     }
 }

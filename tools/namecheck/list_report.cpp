@@ -205,15 +205,15 @@ ListReport ReportOnList(const std::filesystem::path& path)
 {
     ListReport report;
     report.path = path;
-    if (!ListExists(path))
+    if (!ListFileExists(path))
         return report;
     std::vector<std::string> lines;
-    if (!VisitLinesOfList(path, [&](const std::string& line) { lines.push_back(line); })) {
+    if (!VisitLinesInFile(path, [&](const std::string& line) { lines.push_back(line); })) {
         report.state = ListState::Unopenable;
         return report;
     }
     report.state = ListState::Readable;
-    report.lines = CountLinesOfList(path);
+    report.lines = CountNamesInFile(path);
     InspectBytes(path, report);
     InspectNames(lines, report);
     InspectDraws(lines, report);
