@@ -1,4 +1,6 @@
+#include "command/messages.h"
 #include "command/set_random_name.h"
+#include "names/name_list.h"
 #include "support/failing_allocator.h"
 #include "support/scratch_folder.h"
 #include "support/simulated_game.h"
@@ -6,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -342,6 +347,102 @@ TEST_F(CommandTest, ExceptionBeneathTheCommandBecomesOneLine)
     EXPECT_EQ(seen.lines, std::vector<std::string>{"Error: unexpected failure (std::bad_alloc). Aborting function call."});
     EXPECT_TRUE(seen.executed.empty());
     ExpectNameUnchanged();
+}
+
+// Each line of the table, produced by the command under the line's
+// condition. A line added to the table without a way to produce it here, or
+// a table text that differs from what players see, fails.
+TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
+{
+    using enum CommandMessage;
+    struct Scenario {
+        CommandMessage message;
+        std::function<CommandRun()> run;  // empty: the command cannot reach the line
+        std::array<std::string_view, 2> values;  // for the text's "%s", in order
+        std::string expected;
+    };
+    auto female = [this](std::vector<std::string> arguments, const std::string& list) {
+        WriteNameList("FemaleNames.txt", list);
+        return Run(arguments);
+    };
+    auto selected = [this](std::uint32_t formId, std::uint8_t type, bool withExtraData) {
+        WriteNameList("FemaleNames.txt", kFemaleNames);
+        auto reference = sim::MakeReference(formId, type);
+        if (!withExtraData)
+            sim::DropExtraList(*reference);
+        return Run({"female"}, sim::Selected(*reference));
+    };
+    auto renamed = [this](sim::NameSetting setting, const std::string& shown) {
+        WriteNameList("FemaleNames.txt", kFemaleNames);
+        auto reference = sim::MakeReference(0x1A, 75, shown);
+        reference->extraList.setting = setting;
+        reference->extraList.otherName = shown;
+        return Run({"female"}, sim::Selected(*reference));
+    };
+    const Scenario scenarios[] = {
+        {NoSelectedReference, [&] { return Run({"female"}, nullptr); }, {},
+         "Error: no selected reference. Aborting function call."},
+        {NotAnActor, [&] { return selected(0x1A, 0x3E, true); }, {},
+         "Error: selected reference is not an Actor or Object Reference. Aborting function call."},
+        {NoExtraData, [&] { return selected(0xFF000800, 75, false); }, {"FF000800"},
+         "Error: the specified actor [FF000800] has no attached extra data which is unsupported.Aborting function "
+         "call."},
+        {TooManyArguments, [&] { return female({"female", "male"}, kFemaleNames); }, {},
+         "Error: size of std::vector 'Parameters' > 1. Aborting function call."},
+        {NoArgument, [&] { return female({}, kFemaleNames); }, {},
+         "Error: no name was specified. Aborting function call."},
+        {EmptyArgument, [&] { return female({""}, kFemaleNames); }, {},
+         "Error: std::vector 'Parameters' is empty. Aborting function call."},
+        {UnsupportedArgument, [&] { return female({"Female"}, kFemaleNames); }, {},
+         "Error: command parameter is not supported. Aborting function call."},
+        {ListMissing, [&] { return Run({"male"}); }, {},
+         "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call."},
+        {NameCountOutOfRange, [&] { return female({"female"}, ""); }, {},
+         "Error: int 'NameCount' is out of range. Aborting function call."},
+        {RandomNumberOutOfRange, nullptr, {}, "Error: int 'randomNumber' is out of range. Aborting function call."},
+        {NewNameEmpty, [&] { return female({"female"}, "\n\n"); }, {},
+         "Error: std::string 'sNewName' is empty. Aborting function call."},
+        {NameReadBackEmpty, [&] { return renamed(sim::NameSetting::ShowOther, ""); }, {},
+         "Error: critical error occured during renaming. Please see the log for details."},
+        {NameDidNotTake, [&] { return renamed(sim::NameSetting::ShowOther, "Someone Else"); },
+         {"0000001A", "Someone Else"},
+         "Selected actor [0000001A | Someone Else] couldn't receive a name. Please see the log for details."},
+        {ExecutorNotReady,
+         [&] {
+             sim::UseExecutorObject(nullptr);
+             const CommandRun run = female({"female"}, kFemaleNames);
+             sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
+             return run;
+         },
+         {}, "Error: the game's console line executor isn't ready. Aborting function call."},
+        {UnexpectedFailureWithReason,
+         [&] {
+             WriteNameList("FemaleNames.txt", kFemaleNames);
+             const auto block = sim::ComposeParameterBlock({"female"});
+             sim::ClearConsole();
+             FailAllocationAfter(0);
+             const bool result = ExecuteSetRandomName(nullptr, block.data(), sim::Selected(*reference_));
+             StopFailingAllocations();
+             return CommandRun{result, sim::ConsoleSeen().lines, {}, {}};
+         },
+         {"std::bad_alloc"}, "Error: unexpected failure (std::bad_alloc). Aborting function call."},
+        {UnexpectedFailure, [&] { return renamed(sim::NameSetting::Throw, "Settler"); }, {},
+         "Error: unexpected failure. Aborting function call."},
+    };
+    for (const auto& entry : kCommandMessages) {
+        const auto scenario = std::find_if(std::begin(scenarios), std::end(scenarios),
+                                           [&](const Scenario& s) { return s.message == entry.message; });
+        ASSERT_NE(scenario, std::end(scenarios)) << "no way to produce: " << entry.text;
+        SCOPED_TRACE(scenario->expected);
+        EXPECT_EQ(FillIn(entry.text, {scenario->values[0], scenario->values[1]}), scenario->expected);
+        if (!scenario->run)
+            continue;
+        std::filesystem::remove_all(std::filesystem::path(PluginFolder));
+        const CommandRun run = scenario->run();
+        EXPECT_FALSE(run.result);
+        EXPECT_NE(std::find(run.lines.begin(), run.lines.end(), scenario->expected), run.lines.end());
+    }
+    EXPECT_EQ(std::size(scenarios), std::size(kCommandMessages));
 }
 
 }  // namespace
