@@ -3,9 +3,12 @@
 # list is one the code can print: each piece of it between placeholders
 # ([FormID], [FormID | name], (...), the type word "actor") stands in the
 # plugin's sources or the simulated host's.
-# Usage: readme-test.sh SOURCE_DIR
+# The README's examples that carry the plugin's version show the version
+# project(VERSION) sets.
+# Usage: readme-test.sh SOURCE_DIR VERSION (a.b.c.d)
 set -u
 root=$1
+version=$2
 status=0
 checked=0
 section=$(sed -n '/^## Troubleshooting (players)/,/^## [^T]/p' "$root/README.md")
@@ -26,5 +29,15 @@ while IFS= read -r text; do
 done < /tmp/varnel-readme-texts.$$
 rm -f /tmp/varnel-readme-texts.$$ /tmp/varnel-readme-pieces.$$
 echo "$checked texts checked"
+
+major=$(echo "$version" | cut -d. -f1)
+minor=$(echo "$version" | cut -d. -f2)
+build=$(echo "$version" | cut -d. -f3)
+sub=$(echo "$version" | cut -d. -f4)
+encoded=$(printf '%02X%02X%03X%X' "$major" "$minor" "$build" "$sub")
+for example in "Varnel-$major.$minor.$build.zip" "Dorrik $encoded) loaded correctly" "Varnel.dll v$version:" \
+    "Dorrik v$major.$minor\`"; do
+  grep -qF -- "$example" "$root/README.md" || { echo "the README's examples do not show version $version: $example"; status=1; }
+done
 [ "$checked" -ge 20 ] || { echo "expected the console lines and the host reasons"; status=1; }
 exit $status

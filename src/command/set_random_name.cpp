@@ -28,7 +28,8 @@ const char* NameListFor(const std::string& argument)
 void PrintLine(const char* line) { ConsolePrint("%s", line); }
 
 // Renames the selected reference and runs the script call. Returns the
-// console line of the failure, or the empty string when all went well.
+// console line of the failure, or the empty string when all went well; a
+// missing list's line is printed at once, ahead of the NameCount line.
 std::string RenameSelected(const std::uint8_t* compiledBlock, void* selectedReference)
 {
     using enum CommandMessage;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 // Execute function of the command, as the game calls it. Every failure
-// prints one console line and gives false; nothing is thrown out of it.
+// prints its console line (command/messages.h; a missing list two) and gives
+// false; nothing is thrown out of it.
 bool ExecuteSetRandomName(const void* parameterInfo, const std::uint8_t* compiledBlock,
                           void* selectedReference) noexcept;
