@@ -410,7 +410,7 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
         {ExecutorNotReady,
          [&] {
              sim::UseExecutorObject(nullptr);
-             const CommandRun run = female({"female"}, kFemaleNames);
+             CommandRun run = female({"female"}, kFemaleNames);
              sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
              return run;
          },
