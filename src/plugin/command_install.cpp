@@ -1,6 +1,7 @@
 #include "plugin/command_install.h"
 
 #include "command/set_random_name.h"
+#include "plugin/plugin_version.h"
 
 #include <cstring>
 
@@ -27,7 +28,7 @@ void InstallSetRandomName(ConsoleCommandEntry* table)
     if (entry == nullptr)
         return;
     entry->name = "SetRandomName";
-    entry->shortName = "added by Varnel - SFSE Plugin by Dorrik";
+    entry->shortName = "added by " VARNEL_PLUGIN_NAME;
     entry->helpText = "";
     entry->flag = 1;
     entry->parameterCount = 1;

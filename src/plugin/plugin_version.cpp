@@ -6,8 +6,8 @@
 extern "C" constinit const PluginVersionData SFSEPlugin_Version = {
     kPluginVersionDataFormat,
     EncodeVersion(VARNEL_VERSION_MAJOR, VARNEL_VERSION_MINOR, VARNEL_VERSION_BUILD, VARNEL_VERSION_SUB_BUILD),
-    "Varnel - SFSE Plugin by Dorrik",
-    "Dorrik",
+    VARNEL_PLUGIN_NAME,
+    VARNEL_AUTHOR,
     0,
     0,
     {EncodeVersion(1, 15, 216, 0)},  // Starfield runtime 1.15.216
