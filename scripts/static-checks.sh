@@ -3,8 +3,8 @@
 # tests/), with no findings allowed. Needs the compile databases of the linux
 # and windows-clang builds (scripts/test.sh makes them): the Windows sources
 # are checked as clang compiles them for the MinGW target, with the headers
-# its toolchain file names. Files are chosen by their
-# path relative to the repository root, so the checkout may live anywhere.
+# its toolchain file names. Files are chosen by their path relative to the
+# repository root, so the checkout may live anywhere.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd -P)
