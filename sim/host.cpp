@@ -48,18 +48,28 @@ void* QueryInterface(std::uint32_t id)
     return nullptr;
 }
 
-bool RegisterListener(std::uint32_t plugin, const char* sender, HostMessageListener listener)
+// The answer is a truth value in the low 8 bits; the bits above are left
+// set, so a plugin that reads more than those 8 bits takes a refusal for
+// success.
+constexpr std::uint64_t kListenerRefused = 0xFFFFFFFFFFFFFF00;
+constexpr std::uint64_t kListenerAccepted = 0xFFFFFFFFFFFFFF01;
+
+std::uint64_t RegisterListener(std::uint32_t plugin, const char* sender, HostMessageListener listener)
 {
     ThrowIfChosen("registerListener");
+    if (plugin > host.pluginCount) {
+        host.refusedListeners.push_back(plugin);
+        return kListenerRefused;
+    }
     host.listeners.push_back({plugin, sender != nullptr ? sender : "(null)", listener});
-    return host.registrationSucceeds;
+    return kListenerAccepted;
 }
 
 bool RegisterCallback(HostCallback callback)
 {
     ThrowIfChosen("registerCallback");
     host.callbacks.push_back(callback);
-    return host.registrationSucceeds;
+    return host.callbackRegistrationSucceeds;
 }
 
 // Every 8-byte slot of a record gets a function that counts wrong calls,

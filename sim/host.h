@@ -22,7 +22,10 @@ struct HostRecord {
     std::uint32_t pluginHandle = 0x2A;
     bool offersMessaging = true;    // interface 1
     bool offersCallbacks = true;    // interface 3
-    bool registrationSucceeds = true;
+    // The real host refuses a listener whose plugin handle is above its count
+    // of plugins; StartHost sets the count for each load call.
+    std::uint32_t pluginCount = 0xFFFFFFFF;
+    bool callbackRegistrationSucceeds = true;
     // The one call that throws a C++ exception into the plugin, by name:
     // "getPluginHandle", "queryInterface", "registerListener",
     // "registerCallback"; empty: none.
@@ -30,7 +33,8 @@ struct HostRecord {
     // What the plugin did.
     int handleRequests = 0;
     std::vector<std::uint32_t> queriedIds;
-    std::vector<ListenerRegistration> listeners;
+    std::vector<ListenerRegistration> listeners;  // those accepted
+    std::vector<std::uint32_t> refusedListeners;  // plugin handles of those refused
     std::vector<HostCallback> callbacks;  // given to interface 3
     int wrongSlotCalls = 0;        // calls through a slot the host does not offer
 };

@@ -60,7 +60,10 @@ std::string CheckRecord(const PluginVersionData& record, const HostStartup& star
         return "disabled, bad version data";
     if (record.name[0] == 0)
         return "disabled, no name specified";
-    const bool independent = record.addressIndependence != 0 && record.structureIndependence != 0;
+    const bool independent =
+        (record.addressIndependence & (kAddressIndependentBySignatures | kAddressIndependentByAddressLibrary)) != 0 &&
+        (record.structureIndependence & (kStructureIndependentNoStructures | kStructureIndependentLayout11470)) != 0 &&
+        record.breakingChanges == 0;
     if (!independent) {
         bool compatible = false;
         for (const std::uint32_t version : record.compatibleVersions) {
@@ -194,26 +197,45 @@ void ForgetListenersOf(std::uint32_t handle)
                     listeners.end());
 }
 
-void LoadChecked(HostReport& report, PluginState& plugin, const fs::path& path)
+// Loads a plugin that passed its checks and calls its SFSEPlugin_Load, if it
+// has one; false when the plugin failed and was freed. `listed` is the
+// host's count of plugins at the time: those that passed the checks, less
+// those that failed to load.
+bool LoadChecked(HostReport& report, PluginState& plugin, const fs::path& path, std::uint32_t listed)
 {
     report.log.push_back("loading plugin \"" + plugin.name + "\"");
     HMODULE module = LoadLibraryW(path.wstring().c_str());
-    if (module == nullptr)
-        return Fail(report, plugin, "couldn't load plugin", static_cast<std::uint32_t>(GetLastError()));
+    if (module == nullptr) {
+        Fail(report, plugin, "couldn't load plugin", static_cast<std::uint32_t>(GetLastError()));
+        return false;
+    }
+    plugin.module = module;
     const auto load = reinterpret_cast<LoadFunction>(reinterpret_cast<void*>(GetProcAddress(module, "SFSEPlugin_Load")));
+    if (load == nullptr)
+        return true;  // nothing to call: it stays loaded
     bool result = false;
     std::uint32_t code = 0;
     Host().pluginHandle = plugin.handle;
-    if (load == nullptr || !CallGuarded(load, result, code)) {
+    Host().pluginCount = listed + 1;
+    if (!CallGuarded(load, result, code))
         Fail(report, plugin, "disabled, fatal error occurred while loading plugin", code);
-    } else if (!result) {
+    else if (!result)
         Fail(report, plugin, "reported as incompatible during load");
-    } else {
-        plugin.module = module;
-        return;
-    }
+    else
+        return true;
     ForgetListenersOf(plugin.handle);
     FreeLibrary(module);
+    plugin.module = nullptr;
+    return false;
+}
+
+// How the box names a plugin's version: " vA.B.C.D", or the plain number
+// when its top byte is 0; nothing when it is 0.
+std::string BoxVersionText(std::uint32_t version)
+{
+    if (version == 0)
+        return {};
+    return " v" + (version >> 24 != 0 ? VersionText(version) : std::to_string(version));
 }
 
 std::string MessageBoxText(const std::vector<PluginState>& plugins)
@@ -222,7 +244,7 @@ std::string MessageBoxText(const std::vector<PluginState>& plugins)
     for (const auto& plugin : plugins) {
         if (plugin.failure.empty() || plugin.failure == "no version data")
             continue;
-        text += plugin.file + " v" + VersionText(plugin.pluginVersion) + ": " + plugin.failure;
+        text += plugin.file + BoxVersionText(plugin.pluginVersion) + ": " + plugin.failure;
         if (plugin.code != 0)
             text += " (" + Hex8(plugin.code) + ")";
         text += "\n";
@@ -270,18 +292,20 @@ const std::uint8_t* FindExport(const std::uint8_t* image, const char* name)
 HostReport StartHost(const fs::path& folder, const HostStartup& startup)
 {
     HostReport report;
-    std::uint32_t nextHandle = 1;
+    std::uint32_t listed = 0;  // the host's count of plugins
     const std::vector<fs::path> files = PluginFiles(folder);
     for (const auto& path : files) {
         PluginState& plugin = report.plugins.emplace_back();
         plugin.file = path.filename().string();
         Scan(report, plugin, path, startup);
         if (plugin.failure.empty())
-            plugin.handle = nextHandle++;
+            plugin.handle = ++listed;
     }
+    // A plugin that fails its load leaves the count; the others keep the
+    // handles the scan gave them.
     for (std::size_t i = 0; i < files.size(); ++i) {  // report.plugins follows files
-        if (report.plugins[i].failure.empty())
-            LoadChecked(report, report.plugins[i], files[i]);
+        if (report.plugins[i].failure.empty() && !LoadChecked(report, report.plugins[i], files[i], listed))
+            --listed;
     }
     for (const auto& plugin : report.plugins) {
         if (plugin.failure.empty())

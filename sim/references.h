@@ -16,7 +16,8 @@ namespace sim {
 
 // What the set display name function does with a name it is given.
 enum class NameSetting {
-    Store,      // the name is shown from now on
+    Store,          // the name is shown from now on, kept in an inline string entry
+    StoreExternal,  // the same, kept in an external entry that points to an inline one
     Ignore,     // the name is dropped; the old one stays
     ShowOther,  // the game shows `otherName` instead
     Throw,      // the function throws an exception that is no std::exception
@@ -25,7 +26,9 @@ enum class NameSetting {
 struct ExtraList {
     bool hasDisplayNameRecord = false;
     alignas(16) std::array<std::uint8_t, 0x20> displayNameRecord{};  // entry pointer at +0x18
-    std::vector<std::uint8_t> entry;  // the game string entry; empty: the record holds null
+    // The string pool's entries of the name: the record points to the first,
+    // each external one to the next. Empty: the record holds null.
+    std::vector<std::vector<std::uint8_t>> entries;
     NameSetting setting = NameSetting::Store;
     std::string otherName;
     std::vector<std::string> namesSet;  // every name the set function was given
@@ -50,16 +53,31 @@ std::unique_ptr<Reference> MakeReference(std::uint32_t formId, std::uint8_t type
 // The pointer the game hands the console command.
 void* Selected(Reference& reference);
 
-// Gives the reference a display-name record whose string entry holds `text`,
-// with the entry's 64-bit value and flags as given.
-void SetOwnName(Reference& reference, std::string_view text, std::uint64_t value = 1, std::uint8_t flags = 0);
+// Gives the reference a display-name record whose inline string entry holds
+// `text`, with the entry's length field (by default the text's length) and
+// flags as given.
+void SetOwnName(Reference& reference, std::string_view text, std::optional<std::uint64_t> length = std::nullopt,
+                std::uint8_t flags = 0);
+// The same text reached through `externalSteps` external entries, each with
+// `flags` (the external bit is added) and with other text in its own bytes
+// after the header, where an inline entry keeps its text.
+void SetExternalOwnName(Reference& reference, std::string_view text, std::size_t externalSteps,
+                        std::uint8_t flags = 0);
+// Chains that lead nowhere: the last of `externalSteps` external entries
+// points to `end`.
+enum class ChainEnd {
+    Nothing,  // a null pointer
+    Itself,   // the last entry itself
+    First,    // the first entry of the chain
+};
+void SetBrokenExternalName(Reference& reference, std::size_t externalSteps, ChainEnd end);
 // A display-name record whose entry pointer is null.
 void SetNullNameEntry(Reference& reference);
 void DropExtraList(Reference& reference);
 void DropDefaultObject(Reference& reference);
 
-// The name the simulated game shows: the own name when its entry holds
-// inline text, else the default object's name.
+// The name the simulated game shows: the own name when its entry, or the
+// entry its external chain ends in, holds text; else the default object's name.
 std::string ShownName(const Reference& reference);
 
 // The game's functions, installed at their offsets by StartGame.

@@ -227,6 +227,39 @@ TEST_F(CommandTest, NameThatDidNotTakeIsReportedWithTheShownName)
                   {"Selected actor [0000001A | Someone Else] couldn't receive a name. Please see the log for details."});
 }
 
+TEST_F(CommandTest, NameKeptAsAnExternalEntryTakes)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    reference_->extraList.setting = sim::NameSetting::StoreExternal;
+    const auto run = Run({"female"});
+    EXPECT_TRUE(run.result);
+    EXPECT_TRUE(run.lines.empty());
+    EXPECT_EQ(run.executed, std::vector<std::string>{kScriptLineFor1A});
+    ASSERT_EQ(reference_->extraList.namesSet.size(), 1U);
+    EXPECT_EQ(sim::ShownName(*reference_), reference_->extraList.namesSet[0]);
+    EXPECT_EQ(reference_->extraList.entries.size(), 2U) << "kept as one external entry and its inline one";
+}
+
+TEST_F(CommandTest, NameThatDidNotTakeIsQuotedThroughItsExternalEntries)
+{
+    WriteNameList("FemaleNames.txt", kFemaleNames);
+    reference_->extraList.setting = sim::NameSetting::Ignore;
+    const auto failure = [](const std::string& shown) {
+        return std::vector<std::string>{"Selected actor [0000001A | " + shown +
+                                        "] couldn't receive a name. Please see the log for details."};
+    };
+    for (const std::size_t steps : {std::size_t{1}, std::size_t{3}}) {
+        SCOPED_TRACE(steps);
+        sim::SetExternalOwnName(*reference_, "Someone Else", steps);
+        ExpectFailure(Run({"female"}), failure("Someone Else"));
+    }
+    // A chain that leads nowhere reads as no own name: the default object's.
+    sim::SetBrokenExternalName(*reference_, 1, sim::ChainEnd::Itself);
+    ExpectFailure(Run({"female"}), failure("Settler"));
+    sim::SetBrokenExternalName(*reference_, 2, sim::ChainEnd::Nothing);
+    ExpectFailure(Run({"female"}), failure("Settler"));
+}
+
 TEST_F(CommandTest, PercentSignsReachTheConsoleAsTheyStand)
 {
     WriteNameList("FemaleNames.txt", kFemaleNames);

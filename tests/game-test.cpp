@@ -29,10 +29,21 @@ TEST_F(GameTest, DefaultObjectNameServesWhenThereIsNoOwnName)
         {"no display-name record", [](sim::Reference&) {}},
         {"no extra data list", [](sim::Reference& r) { sim::DropExtraList(r); }},
         {"null string entry", [](sim::Reference& r) { sim::SetNullNameEntry(r); }},
-        {"entry value zero", [](sim::Reference& r) { sim::SetOwnName(r, "Mara", 0); }},
-        {"text not inline", [](sim::Reference& r) { sim::SetOwnName(r, "Mara", 1, 0x02); }},
-        {"text not inline among other flags", [](sim::Reference& r) { sim::SetOwnName(r, "Mara", 1, 0xFF); }},
+        {"entry length zero", [](sim::Reference& r) { sim::SetOwnName(r, "Mara", 0); }},
         {"empty own name", [](sim::Reference& r) { sim::SetOwnName(r, ""); }},
+        {"external entry pointing to nothing",
+         [](sim::Reference& r) { sim::SetBrokenExternalName(r, 1, sim::ChainEnd::Nothing); }},
+        {"chain of three ending in nothing",
+         [](sim::Reference& r) { sim::SetBrokenExternalName(r, 3, sim::ChainEnd::Nothing); }},
+        {"external entry pointing to itself",
+         [](sim::Reference& r) { sim::SetBrokenExternalName(r, 1, sim::ChainEnd::Itself); }},
+        {"chain whose last entry points to itself",
+         [](sim::Reference& r) { sim::SetBrokenExternalName(r, 4, sim::ChainEnd::Itself); }},
+        {"chain leading back to its first entry",
+         [](sim::Reference& r) { sim::SetBrokenExternalName(r, 3, sim::ChainEnd::First); }},
+        {"external chain ending in an empty inline entry", [](sim::Reference& r) { sim::SetExternalOwnName(r, "", 2); }},
+        {"external chain longer than the walk goes",
+         [](sim::Reference& r) { sim::SetExternalOwnName(r, "Mara", kMaxExternalSteps + 1); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -45,7 +56,29 @@ TEST_F(GameTest, DefaultObjectNameServesWhenThereIsNoOwnName)
 TEST_F(GameTest, OtherEntryFlagsDoNotHideTheOwnName)
 {
     auto reference = sim::MakeReference(0x1A);
-    sim::SetOwnName(*reference, "Mara", 1, 0xFD);
+    sim::SetOwnName(*reference, "Mara", std::nullopt, 0xFD);
+    EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Mara");
+    sim::SetExternalOwnName(*reference, "Tomas", 2, 0xFD);
+    EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Tomas");
+}
+
+TEST_F(GameTest, ExternalEntriesAreFollowedToTheTextTheyStandFor)
+{
+    // The game's own longest chains are a step or two; the walk goes eight.
+    EXPECT_EQ(kMaxExternalSteps, 8);
+    for (const std::size_t steps : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{8}}) {
+        SCOPED_TRACE(steps);
+        auto reference = sim::MakeReference(0x1A, 75, "Settler");
+        sim::SetExternalOwnName(*reference, "Mara Quill", steps);
+        EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Mara Quill");
+        EXPECT_EQ(sim::ShownName(*reference), "Mara Quill");
+    }
+}
+
+TEST_F(GameTest, TheTextIsReadUpToItsNulWhateverTheLengthSays)
+{
+    auto reference = sim::MakeReference(0x1A);
+    sim::SetOwnName(*reference, "Mara", 2);
     EXPECT_EQ(GetDisplayName(AsGameReference(*reference)), "Mara");
 }
 

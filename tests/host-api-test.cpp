@@ -30,6 +30,8 @@ TEST(HostApi, EveryRecordFieldIsWhereTheHostPutsIt)
         {"compatible versions", offsetof(PluginVersionData, compatibleVersions), 528},
         {"compatible version count", std::size(PluginVersionData{}.compatibleVersions), 16},
         {"minimum host version", offsetof(PluginVersionData, minimumHostVersion), 592},
+        {"changes that keep compatibility", offsetof(PluginVersionData, compatibleChanges), 596},
+        {"breaking changes", offsetof(PluginVersionData, breakingChanges), 600},
         {"host: query interface", offsetof(HostInterface, queryInterface), 16},
         {"host: get plugin handle", offsetof(HostInterface, getPluginHandle), 24},
         {"messaging: register listener", offsetof(MessagingInterface, registerListener), 8},
@@ -49,6 +51,14 @@ TEST(HostApi, IdsAndMessageTypesAreTheHostsNumbers)
     EXPECT_EQ(kHostMessageDataLoaded, 2U);
     EXPECT_EQ(kHostMessagePostDataLoaded, 3U);
     EXPECT_EQ(kPluginVersionDataFormat, 1U);
+}
+
+TEST(HostApi, IndependenceFlagsAreTheBitsTheHostCounts)
+{
+    EXPECT_EQ(kAddressIndependentBySignatures, 0x1U);
+    EXPECT_EQ(kAddressIndependentByAddressLibrary, 0x4U);
+    EXPECT_EQ(kStructureIndependentNoStructures, 0x1U);
+    EXPECT_EQ(kStructureIndependentLayout11470, 0x8U);
 }
 
 TEST(HostApi, VersionsAreEncodedAsTheHostReadsThem)

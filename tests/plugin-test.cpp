@@ -90,9 +90,29 @@ TEST_F(PluginTest, LoadRegistersWithTheHost)
     EXPECT_EQ(host.wrongSlotCalls, 0);
 }
 
-TEST_F(PluginTest, LoadIgnoresRegistrationResults)
+TEST_F(PluginTest, LoadIgnoresTheCallbackRegistrationsResult)
 {
-    sim::Host().registrationSucceeds = false;
+    sim::Host().callbackRegistrationSucceeds = false;
+    EXPECT_TRUE(Load());
+    EXPECT_EQ(sim::Host().listeners.size(), 1U);
+    EXPECT_EQ(sim::Host().callbacks.size(), 1U);
+}
+
+TEST_F(PluginTest, RefusedListenerFailsTheLoadAndHandsNothingOn)
+{
+    // The host refuses a handle above its count; its answer is false in the
+    // low 8 bits only.
+    sim::Host().pluginHandle = 5;
+    sim::Host().pluginCount = 4;
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(sim::Host().refusedListeners, std::vector<std::uint32_t>{5});
+    EXPECT_TRUE(sim::Host().listeners.empty());
+    EXPECT_TRUE(sim::Host().callbacks.empty());
+    EXPECT_EQ(sim::Host().queriedIds, (std::vector<std::uint32_t>{1, 3}));
+
+    sim::ResetHost();
+    sim::Host().pluginHandle = 5;
+    sim::Host().pluginCount = 5;
     EXPECT_TRUE(Load());
     EXPECT_EQ(sim::Host().listeners.size(), 1U);
     EXPECT_EQ(sim::Host().callbacks.size(), 1U);
@@ -198,6 +218,20 @@ TEST_F(PluginTest, SearchSkipsNullNamesAndFindsEitherOrder)
     EXPECT_EQ(Field<std::uint32_t>(1, sim::kEntryOpcodeAt), 0x101U);
 }
 
+TEST_F(PluginTest, TheLastCommandOfTheTableIsSearched)
+{
+    // The real table's last command has opcode 0x346; the walk ends at 0x347.
+    InstallInto({{"TogglePathLine", 0x100}, {"Show", 0x101}, {"CloseFile", 0x346}, {"End", 0x347}});
+    EXPECT_STREQ(Field<const char*>(0, sim::kEntryNameAt), "SetRandomName");
+    EXPECT_EQ(Field<const void*>(0, sim::kEntryParameterDescriptionAt), sim::ParameterDescriptionOf(2));
+
+    sim::ResetHost();
+    InstallInto({{"CloseFile", 0x100}, {"Show", 0x101}, {"TogglePathLine", 0x346}, {"End", 0x347}});
+    EXPECT_STREQ(Field<const char*>(2, sim::kEntryNameAt), "SetRandomName");
+    EXPECT_EQ(Field<std::uint32_t>(2, sim::kEntryOpcodeAt), 0x346U);
+    EXPECT_EQ(Field<const void*>(2, sim::kEntryParameterDescriptionAt), sim::ParameterDescriptionOf(0));
+}
+
 TEST_F(PluginTest, TablesThatLackAMatchStayAsTheyAre)
 {
     const std::vector<std::vector<sim::CommandSpec>> tables = {
@@ -214,6 +248,9 @@ TEST_F(PluginTest, TablesThatLackAMatchStayAsTheyAre)
         {{"CloseFile", 0x347}, {"TogglePathLine", 0x100}, {"End", 0x347}},
         {{"Show", 0x100}, {"End", 0x348}, {"CloseFile", 0x101}, {"TogglePathLine", 0x102}, {"End", 0x347}},
         {{"CloseFile", 0x100}, {"End", 0xFFFFFFFF}, {"TogglePathLine", 0x102}, {"End", 0x347}},
+        // a wanted name at opcode 0x347 is past the end
+        {{"TogglePathLine", 0x100}, {"Show", 0x346}, {"CloseFile", 0x347}, {"End", 0x347}},
+        {{"CloseFile", 0x100}, {"Show", 0x346}, {"TogglePathLine", 0x347}, {"End", 0x347}},
     };
     for (std::size_t i = 0; i < tables.size(); ++i) {
         SCOPED_TRACE("table " + std::to_string(i));
@@ -248,6 +285,36 @@ TEST_F(PluginTest, InstalledCommandRenamesTheSelectedReference)
                               "function call.",
                               "Error: int 'NameCount' is out of range. Aborting function call."}));
     EXPECT_EQ(sim::ShownName(*reference), name);
+    LeaveScratchFolder(scratch);
+}
+
+TEST_F(PluginTest, InstalledCommandReadsNamesKeptAsExternalEntries)
+{
+    const ScratchFolder scratch = EnterScratchFolder();
+    WriteNameList("MaleNames.txt", "Dov\n");
+    InstallInto(sim::GameCommands());
+    const std::size_t entry = *sim::FindCommand("SetRandomName");
+    auto reference = sim::MakeReference(0x1A, 75, "Settler");
+    const auto block = sim::ComposeParameterBlock({"male"});
+
+    reference->extraList.setting = sim::NameSetting::StoreExternal;
+    sim::ClearConsole();
+    EXPECT_TRUE(sim::RunCommand(entry, block, sim::Selected(*reference)));
+    EXPECT_EQ(sim::ShownName(*reference), "Dov");
+    EXPECT_TRUE(sim::ConsoleSeen().lines.empty());
+    EXPECT_EQ(sim::ConsoleSeen().executed.size(), 1U);
+
+    reference->extraList.setting = sim::NameSetting::Ignore;
+    sim::SetExternalOwnName(*reference, "Old Name", 3);
+    sim::ClearConsole();
+    EXPECT_FALSE(sim::RunCommand(entry, block, sim::Selected(*reference)));
+    EXPECT_EQ(sim::ConsoleSeen().lines, std::vector<std::string>{"Selected actor [0000001A | Old Name] couldn't "
+                                                                 "receive a name. Please see the log for details."});
+    sim::SetBrokenExternalName(*reference, 1, sim::ChainEnd::Itself);
+    sim::ClearConsole();
+    EXPECT_FALSE(sim::RunCommand(entry, block, sim::Selected(*reference)));
+    EXPECT_EQ(sim::ConsoleSeen().lines, std::vector<std::string>{"Selected actor [0000001A | Settler] couldn't "
+                                                                 "receive a name. Please see the log for details."});
     LeaveScratchFolder(scratch);
 }
 

@@ -2,6 +2,8 @@
 
 #include "game/game_addresses.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 
@@ -9,14 +11,32 @@ namespace {
 
 constexpr std::size_t kFormIdDigits = 8;
 
-// The text of a string entry, or null when it holds none we can read. An
-// entry whose text is not stored inline counts as holding none, so the
+bool IsExternal(const GameStringEntry* entry) { return (entry->flags & kStringEntryExternal) != 0; }
+
+// The inline entry that `entry` stands for: itself when inline, else the end
+// of its chain of external entries. Null when the chain reaches a null
+// pointer, comes back to an entry already passed, or runs past
+// kMaxExternalSteps, so a broken chain never stalls the command.
+const GameStringEntry* InlineEntry(const GameStringEntry* entry)
+{
+    std::array<const GameStringEntry*, kMaxExternalSteps> passed{};
+    for (std::size_t step = 0; entry != nullptr && IsExternal(entry); ++step) {
+        if (step == passed.size() || std::find(passed.begin(), passed.begin() + step, entry) != passed.begin() + step)
+            return nullptr;
+        passed[step] = entry;
+        entry = reinterpret_cast<const GameStringEntry*>(entry->lengthOrTarget);
+    }
+    return entry;
+}
+
+// The text an entry stands for, or null when it holds none we can read; the
 // default object's name is used instead.
 const char* StringEntryText(const GameStringEntry* entry)
 {
-    if (entry == nullptr || entry->value == 0 || (entry->flags & kStringEntryNotInline) != 0)
+    const GameStringEntry* holder = InlineEntry(entry);
+    if (holder == nullptr || holder->lengthOrTarget == 0)
         return nullptr;
-    return reinterpret_cast<const char*>(entry) + sizeof(GameStringEntry);
+    return reinterpret_cast<const char*>(holder) + sizeof(GameStringEntry);
 }
 
 std::string OverrideName(const GameReference* reference)

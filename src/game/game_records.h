@@ -103,19 +103,27 @@ static_assert(offsetof(GameReference, formId) == 0x28);
 static_assert(offsetof(GameReference, defaultObject) == 0x98);
 static_assert(offsetof(GameReference, extraDataList) == 0xC8);
 
-// A game string entry; its NUL-terminated text follows the header.
+// An entry of the game's string pool. An inline entry holds its text right
+// after this header; an external entry holds none of its own but points to
+// the entry that does, which may itself be external.
 struct GameStringEntry {
-    std::uint8_t unknown00[8];           // 0x00
-    std::uint64_t value;                 // 0x08 zero when the entry holds no text
-    std::uint8_t unknown10[4];           // 0x10
-    std::uint8_t flags;                  // 0x14 bit 0x02: the text is not stored inline
+    const void* poolLink;                // 0x00 the pool's own link, not read
+    std::uint64_t lengthOrTarget;        // 0x08 inline: the text's length in bytes (0: empty text);
+                                         //      external: address of the GameStringEntry it stands for
+    std::uint32_t referenceCount;        // 0x10 not read
+    std::uint8_t flags;                  // 0x14 kStringEntryExternal marks an external entry
     std::uint8_t unknown15[3];           // 0x15
-};                                       // 0x18 text
-static_assert(offsetof(GameStringEntry, value) == 0x08);
+};                                       // 0x18 an inline entry's text, NUL-terminated
+static_assert(offsetof(GameStringEntry, poolLink) == 0x00);
+static_assert(offsetof(GameStringEntry, lengthOrTarget) == 0x08);
+static_assert(offsetof(GameStringEntry, referenceCount) == 0x10);
 static_assert(offsetof(GameStringEntry, flags) == 0x14);
 static_assert(sizeof(GameStringEntry) == 0x18);
 
-inline constexpr std::uint8_t kStringEntryNotInline = 0x02;
+inline constexpr std::uint8_t kStringEntryExternal = 0x02;
+// External entries followed before a name counts as unreadable; the game's own
+// chains are a step or two long.
+inline constexpr int kMaxExternalSteps = 8;
 
 // Extra data record of type 150: the reference's own display name.
 struct DisplayNameExtra {

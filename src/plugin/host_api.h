@@ -29,12 +29,12 @@ struct PluginVersionData {
     std::uint32_t pluginVersion;            // 0x004 encoded as above
     char name[kPluginNameSize];             // 0x008 ASCII, zero-ended, rest zero; empty: refused
     char author[256];                       // 0x108 ASCII, zero-ended, rest zero
-    std::uint32_t addressIndependence;      // 0x208 flags; 0: bound to the listed game versions
-    std::uint32_t structureIndependence;    // 0x20C flags; 0: bound to the listed game versions
+    std::uint32_t addressIndependence;      // 0x208 kAddressIndependent... flags; 0: bound to the listed game versions
+    std::uint32_t structureIndependence;    // 0x20C kStructureIndependent... flags; 0: bound to the listed game versions
     std::uint32_t compatibleVersions[kCompatibleVersionCount];  // 0x210 game versions, ended by the first 0
     std::uint32_t minimumHostVersion;       // 0x250 0: any
-    std::uint32_t reserved1;                // 0x254
-    std::uint32_t reserved2;                // 0x258
+    std::uint32_t compatibleChanges;        // 0x254 reserved for changes that keep compatibility; 0
+    std::uint32_t breakingChanges;          // 0x258 changes that break compatibility; non-zero: never independent
 };
 static_assert(sizeof(PluginVersionData) == 604);
 static_assert(offsetof(PluginVersionData, recordVersion) == 0x000);
@@ -45,8 +45,15 @@ static_assert(offsetof(PluginVersionData, addressIndependence) == 0x208);
 static_assert(offsetof(PluginVersionData, structureIndependence) == 0x20C);
 static_assert(offsetof(PluginVersionData, compatibleVersions) == 0x210);
 static_assert(offsetof(PluginVersionData, minimumHostVersion) == 0x250);
-static_assert(offsetof(PluginVersionData, reserved1) == 0x254);
-static_assert(offsetof(PluginVersionData, reserved2) == 0x258);
+static_assert(offsetof(PluginVersionData, compatibleChanges) == 0x254);
+static_assert(offsetof(PluginVersionData, breakingChanges) == 0x258);
+
+// The independence flags the host counts; other bits do not count. A record
+// is version independent when it has one of each and no breaking changes.
+inline constexpr std::uint32_t kAddressIndependentBySignatures = 1U << 0;     // scans for code signatures
+inline constexpr std::uint32_t kAddressIndependentByAddressLibrary = 1U << 2;  // address library, second form
+inline constexpr std::uint32_t kStructureIndependentNoStructures = 1U << 0;    // uses no game structures
+inline constexpr std::uint32_t kStructureIndependentLayout11470 = 1U << 3;     // the 1.14.70 layout
 
 // ---- Messages (delivered to a listener registered through interface 1) ----
 
@@ -82,7 +89,9 @@ static_assert(offsetof(HostInterface, getPluginHandle) == 0x18);
 // Interface kMessagingInterfaceId.
 struct MessagingInterface {
     std::uint8_t unknown00[8];                                                         // 0x00
-    bool (*registerListener)(std::uint32_t plugin, const char* sender, HostMessageListener listener);  // 0x08
+    // 0x08 false (in the low 8 bits of the result) when refused: a plugin
+    // handle above the host's count of plugins
+    bool (*registerListener)(std::uint32_t plugin, const char* sender, HostMessageListener listener);
 };
 static_assert(sizeof(MessagingInterface) == 0x10);
 static_assert(offsetof(MessagingInterface, registerListener) == 0x08);

@@ -39,7 +39,11 @@ bool LoadPlugin(const HostInterface* host)
     const auto* callbacks = static_cast<const CallbackInterface*>(host->queryInterface(kCallbackInterfaceId));
     if (messaging == nullptr || callbacks == nullptr)
         return false;
-    messaging->registerListener(pluginHandle, "SFSE", &OnHostMessage);
+    // A refused listener would never hear of the game's data, so the command
+    // would never come: the load has failed, and the host must say so. Nothing
+    // goes to interface 3 then, since the host frees a plugin that answers false.
+    if (!messaging->registerListener(pluginHandle, "SFSE", &OnHostMessage))
+        return false;
     callbacks->registerCallback(&EmptyCallback);
     return true;
 }

@@ -1,7 +1,8 @@
 // Plugins that go wrong in the host's hands, one kind per build:
 // TEST_PLUGIN_FAULTING   its load call writes through a null pointer;
 // TEST_PLUGIN_REFUSING   its load call answers false;
-// TEST_PLUGIN_NO_VERSION it exports no version record.
+// TEST_PLUGIN_NO_VERSION it exports no version record;
+// TEST_PLUGIN_NO_LOAD    it exports no load function.
 
 #include <cstdint>
 
@@ -27,6 +28,7 @@ extern "C" __declspec(dllexport) const VersionRecord SFSEPlugin_Version = {
     1, 0x01020030, "Test plugin", "Tests", 0, 0, {0x010F0D80}, 0, {0, 0}};
 #endif
 
+#if !defined(TEST_PLUGIN_NO_LOAD)
 extern "C" __declspec(dllexport) bool SFSEPlugin_Load(const void* /*host*/)
 {
 #if defined(TEST_PLUGIN_FAULTING)
@@ -36,3 +38,4 @@ extern "C" __declspec(dllexport) bool SFSEPlugin_Load(const void* /*host*/)
 #endif
     return false;
 }
+#endif
