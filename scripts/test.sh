@@ -31,11 +31,13 @@ run_preset() {
   fi
   rm -f "$log"
   echo "== $preset: test"
-  # Windows builds: bring the build's Wine prefix up once before the tests.
-  local wine=build/$preset/wine-run.sh
-  [ -x "$wine" ] && timeout 300 "$wine" wineboot --init >/dev/null 2>&1
+  # Windows builds: one Wine server, with the prefix brought up, for the
+  # whole run; ended after it.
+  local server=build/$preset/wine-server.sh
+  [ -x "$server" ] && timeout 300 "$server" up
   log=$(mktemp)
-  ctest --preset "$preset" -j "$(nproc)" --timeout 90 --repeat after-timeout:2 2>&1 | tee "$log"
+  ctest --preset "$preset" -j "$(nproc)" --timeout 90 2>&1 | tee "$log"
+  [ -x "$server" ] && timeout 60 "$server" down
   local summary total bad
   summary=$(grep -E 'tests failed out of [0-9]+' "$log" | tail -n 1)
   rm -f "$log"
