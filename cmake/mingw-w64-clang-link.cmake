@@ -1,6 +1,6 @@
 # Link rules of the clang Windows build: the MinGW g++ driver links, so the
 # C++ runtime and its startup code are exactly those of the GCC build.
-set(MINGW_LINKER ${MINGW_TRIPLE}-g++-posix)
+set(MINGW_LINKER ${MINGW_TRIPLE}-g++-${MINGW_THREADS})
 set(CMAKE_CXX_LINK_EXECUTABLE
     "${MINGW_LINKER} <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> -Wl,--out-implib,<TARGET_IMPLIB> <LINK_LIBRARIES>")
 set(CMAKE_CXX_CREATE_SHARED_LIBRARY

@@ -6,7 +6,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
 set(CMAKE_CXX_COMPILER clang++-14)
 set(CMAKE_CXX_COMPILER_TARGET ${MINGW_TRIPLE})
 
-set(MINGW_GCC_CXX_HEADERS /usr/lib/gcc/${MINGW_TRIPLE}/12-posix/include/c++)
+set(MINGW_GCC_CXX_HEADERS /usr/lib/gcc/${MINGW_TRIPLE}/12-${MINGW_THREADS}/include/c++)
 set(CMAKE_CXX_FLAGS_INIT
     "-isystem ${MINGW_GCC_CXX_HEADERS} -isystem ${MINGW_GCC_CXX_HEADERS}/${MINGW_TRIPLE} -isystem ${MINGW_GCC_CXX_HEADERS}/backward")
 

@@ -1,10 +1,17 @@
-# Cross build for 64-bit Windows with the MinGW-w64 toolchain (posix threads).
+# Cross build for 64-bit Windows with the MinGW-w64 toolchain. Its thread
+# model is posix unless a toolchain file that includes this one says win32
+# (MINGW_THREADS): the posix model has std::thread, which the tests and the
+# simulated game need; the win32 model builds the DLL without the POSIX
+# thread layer.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
+if(NOT DEFINED MINGW_THREADS)
+    set(MINGW_THREADS posix)
+endif()
+set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-${MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-${MINGW_THREADS})
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})

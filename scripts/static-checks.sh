@@ -24,7 +24,9 @@ header_filter="^$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')/$linted"
 
 portable=$(own_sources linux)
 windows=$(own_sources windows-clang | grep -vxF -f <(printf '%s\n' $portable))
-if [ -z "$portable" ] || [ -z "$windows" ]; then
+# The DLL's own build (win32 thread model) lives inside the Windows build.
+dll=$(own_sources windows-clang/dll | grep -vxF -f <(printf '%s\n' $portable $windows))
+if [ -z "$portable" ] || [ -z "$windows" ] || [ -z "$dll" ]; then
   echo "static checks: no compile database (configure the linux and windows-clang presets first)"
   exit 1
 fi
@@ -32,6 +34,8 @@ echo "== clang-tidy (native build): $(echo $portable | wc -w) files"
 clang-tidy --quiet -p build/linux --header-filter="$header_filter" $portable 2>/dev/null || status=1
 echo "== clang-tidy (Windows build): $(echo $windows | wc -w) files"
 clang-tidy --quiet -p build/windows-clang --header-filter="$header_filter" $windows 2>/dev/null || status=1
+echo "== clang-tidy (the DLL's build): $(echo $dll | wc -w) files"
+clang-tidy --quiet -p build/windows-clang/dll --header-filter="$header_filter" $dll 2>/dev/null || status=1
 
 # The name-list operations and the fatal report take their text by value,
 # as their callers hand over a copy.

@@ -39,21 +39,34 @@ using SetDisplayNameFunction = void (*)(void* extraDataList, const char* name);
 
 std::atomic<AddressFormingObserver> formingObserver{nullptr};
 
-template <typename Function>
-Function FormAtFirstUse(const char* what, GameAddress address)
+// An address formed at its first use, once. The system's one-time
+// initialisation makes a concurrent first caller wait until the first has
+// stored it.
+struct FirstUseAddress {
+    const char* what;
+    GameAddress address;
+    INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    std::uintptr_t formed = 0;
+};
+
+BOOL CALLBACK FormFirstUseAddress(PINIT_ONCE /*once*/, PVOID slot, PVOID* /*context*/)
 {
+    auto* firstUse = static_cast<FirstUseAddress*>(slot);
     if (const AddressFormingObserver observer = formingObserver.load())
-        observer(what);
-    return AddressIn<Function>(imageBaseAtLoad, address);
+        observer(firstUse->what);
+    firstUse->formed = AddressIn<std::uintptr_t>(imageBaseAtLoad, firstUse->address);
+    return TRUE;
 }
 
-ExtraDataLookupFunction ExtraDataLookupAddress()
+template <typename Function>
+Function AtFirstUse(FirstUseAddress& firstUse)
 {
-    // A function-local static: formed once, concurrent first callers wait.
-    static const auto address =
-        FormAtFirstUse<ExtraDataLookupFunction>("extra data lookup", kGameAddressTable.extraDataLookup);
-    return address;
+    InitOnceExecuteOnce(&firstUse.once, &FormFirstUseAddress, &firstUse, nullptr);
+    return reinterpret_cast<Function>(firstUse.formed);
 }
+
+FirstUseAddress consolePrintAddress{"console print", kGameAddressTable.consolePrint};
+FirstUseAddress extraDataLookupAddress{"extra data lookup", kGameAddressTable.extraDataLookup};
 
 }  // namespace
 
@@ -67,11 +80,7 @@ ConsoleCommandEntry* ConsoleCommandTable() { return consoleCommandTable; }
 
 void* ConsoleObject() { return *consoleObjectSlot; }
 
-ConsolePrintFunction ConsolePrintFunctionAddress()
-{
-    static const auto address = FormAtFirstUse<ConsolePrintFunction>("console print", kGameAddressTable.consolePrint);
-    return address;
-}
+ConsolePrintFunction ConsolePrintFunctionAddress() { return AtFirstUse<ConsolePrintFunction>(consolePrintAddress); }
 
 void ObserveAddressForming(AddressFormingObserver observer) { formingObserver = observer; }
 
@@ -83,7 +92,7 @@ ConsoleLineExecutor CurrentConsoleLineExecutor()
 
 const void* LookupExtraData(void* extraDataList, std::uint8_t type)
 {
-    return ExtraDataLookupAddress()(extraDataList, type);
+    return AtFirstUse<ExtraDataLookupFunction>(extraDataLookupAddress)(extraDataList, type);
 }
 
 const char* ObjectName(void* object)

@@ -1,12 +1,11 @@
 #include "names/name_list.h"
 
 #include "names/byte_scan.h"
+#include "names/list_file.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 
@@ -54,19 +53,36 @@ Chunk TakeChunk()
 // A list opened for one pass, read in large chunks. The text-mode rules are
 // applied here, so every platform reads the same bytes the same way.
 struct ListReader {
-    std::ifstream stream;
+    ListFile file;
     Chunk chunk = TakeChunk();
     std::size_t chunkSize = kFirstChunkSize;  // bytes asked for by the next read
     const char* next = nullptr;  // first unread byte of the chunk
     const char* end = nullptr;   // one past the last usable byte of the chunk
     bool inputEnded = false;     // end of file or 0x1A reached
+    bool failed = false;         // a read failed; the input ended there
+
+    ListReader() = default;
+    ListReader(const ListReader&) = delete;
+    ListReader& operator=(const ListReader&) = delete;
+    ~ListReader() { CloseListFile(file); }
 };
 
-bool OpenList(ListReader& reader, const std::filesystem::path& path)
+bool OpenList(ListReader& reader, const std::string& path) { return OpenListFile(path, reader.file); }
+
+// Fills the chunk as far as `size` bytes, through short reads; the number of
+// bytes read. A failed read ends the input.
+std::size_t ReadChunk(ListReader& reader, std::size_t size)
 {
-    reader.stream.rdbuf()->pubsetbuf(nullptr, 0);  // reads go straight into the chunk
-    reader.stream.open(path, std::ios::in | std::ios::binary);
-    return reader.stream.is_open();
+    std::size_t got = 0;
+    while (got < size) {
+        const std::int64_t read = ReadListFile(reader.file, reader.chunk.get() + got, size - got);
+        if (read <= 0) {
+            reader.failed = read < 0;
+            break;
+        }
+        got += static_cast<std::size_t>(read);
+    }
+    return got;
 }
 
 // Makes at least one unread byte available; false when the input has ended.
@@ -78,8 +94,7 @@ bool FillChunk(ListReader& reader)
         return false;
     if (reader.next != nullptr)  // not the first read
         reader.chunkSize = std::min(reader.chunkSize * 2, kLargestChunkSize);
-    reader.stream.read(reader.chunk.get(), static_cast<std::streamsize>(reader.chunkSize));
-    const auto got = static_cast<std::size_t>(reader.stream.gcount());
+    const std::size_t got = ReadChunk(reader, reader.chunkSize);
     const char* begin = reader.chunk.get();
     const char* stop = FindByte(begin, begin + got, kEndOfInput);
     reader.inputEnded = stop != begin + got || got < reader.chunkSize;
@@ -129,24 +144,11 @@ bool NextLine(ListReader& reader, std::string& line)
     return true;  // a last line without a line feed
 }
 
-std::filesystem::path ListPath(const std::string& fileName)
-{
-    return std::string(PluginFolder) + fileName;
-}
+std::string ListPath(const std::string& fileName) { return std::string(PluginFolder) + fileName; }
 
 }  // namespace
 
-bool ListFileExists(const std::filesystem::path& path) noexcept
-{
-    try {
-        std::error_code error;
-        return std::filesystem::exists(path, error) && !error;
-    } catch (...) {
-        return false;
-    }
-}
-
-std::int32_t CountNamesInFile(const std::filesystem::path& path) noexcept
+std::int32_t CountNamesInFile(const std::string& path) noexcept
 {
     try {
         ListReader reader;
@@ -167,7 +169,7 @@ std::int32_t CountNamesInFile(const std::filesystem::path& path) noexcept
     }
 }
 
-std::string ReadNameAtInFile(const std::filesystem::path& path, std::int32_t lineNumber) noexcept
+std::string ReadNameAtInFile(const std::string& path, std::int32_t lineNumber) noexcept
 {
     try {
         if (lineNumber < 1)
@@ -186,7 +188,7 @@ std::string ReadNameAtInFile(const std::filesystem::path& path, std::int32_t lin
     }
 }
 
-bool VisitLinesInFile(const std::filesystem::path& path,
+bool VisitLinesInFile(const std::string& path,
                       const std::function<void(const std::string& line)>& visit) noexcept
 {
     try {
@@ -196,7 +198,7 @@ bool VisitLinesInFile(const std::filesystem::path& path,
         std::string line;
         while (NextLine(reader, line))
             visit(line);
-        return !reader.stream.bad();
+        return !reader.failed;
     } catch (...) {
         return false;
     }
@@ -207,7 +209,7 @@ ListCount CountNames(std::string fileName) noexcept
     try {
         if (fileName.empty())
             return {};
-        const std::filesystem::path path = ListPath(fileName);
+        const std::string path = ListPath(fileName);
         if (!ListFileExists(path))
             return {.lines = 0, .missing = true};
         return {.lines = CountNamesInFile(path), .missing = false};
@@ -221,7 +223,7 @@ std::string ReadNameAt(std::string fileName, std::int32_t lineNumber) noexcept
     try {
         if (fileName.empty() || lineNumber < 1)
             return {};
-        const std::filesystem::path path = ListPath(fileName);
+        const std::string path = ListPath(fileName);
         if (!ListFileExists(path))
             return {};
         return ReadNameAtInFile(path, lineNumber);

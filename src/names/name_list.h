@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,9 +13,9 @@
 inline constexpr std::string_view PluginFolder = ".\\Data\\SFSE\\Plugins\\";
 
 // Two ways in, named alike: by the file name of one of the plugin's lists in
-// PluginFolder (what the command uses), and by the path of any list file
-// (what the checker and the tests use; on Windows in any script). Nothing
-// here prints: the caller says what a failure means.
+// PluginFolder (what the command uses), and by the UTF-8 path of any list
+// file (what the checker and the tests use). Files are reached through
+// names/list_file.h. Nothing here prints: the caller says what a failure means.
 
 // What counting one of the plugin's lists found.
 struct ListCount {
@@ -34,16 +33,13 @@ ListCount CountNames(std::string fileName) noexcept;
 std::string ReadNameAt(std::string fileName, std::int32_t lineNumber) noexcept;
 
 // Number of lines of the list file at `path`; 0 when it cannot be opened or read.
-std::int32_t CountNamesInFile(const std::filesystem::path& path) noexcept;
+std::int32_t CountNamesInFile(const std::string& path) noexcept;
 
 // ReadNameAt for the list file at `path`.
-std::string ReadNameAtInFile(const std::filesystem::path& path, std::int32_t lineNumber) noexcept;
+std::string ReadNameAtInFile(const std::string& path, std::int32_t lineNumber) noexcept;
 
 // Calls `visit` with each line of the list file at `path`, in order, as the
 // functions above see it (NUL bytes not yet cut). False when the file cannot
 // be opened or reading fails part-way.
-bool VisitLinesInFile(const std::filesystem::path& path,
+bool VisitLinesInFile(const std::string& path,
                       const std::function<void(const std::string& line)>& visit) noexcept;
-
-// True when something exists at `path`; an error while testing counts as absent.
-bool ListFileExists(const std::filesystem::path& path) noexcept;

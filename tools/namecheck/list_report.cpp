@@ -1,5 +1,6 @@
 #include "list_report.h"
 
+#include "names/list_file.h"
 #include "names/name_list.h"
 
 #include <algorithm>
@@ -8,6 +9,12 @@
 #include <sstream>
 
 namespace {
+
+std::string PathText(const std::filesystem::path& path)
+{
+    const std::u8string utf8 = path.u8string();
+    return {utf8.begin(), utf8.end()};
+}
 
 std::string CutAtNul(const std::string& line) { return line.substr(0, line.find('\0')); }
 
@@ -110,12 +117,6 @@ std::string Quoted(const std::string& text)
     return quoted;
 }
 
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string utf8 = path.u8string();
-    return {utf8.begin(), utf8.end()};
-}
-
 // JSON strings are valid UTF-8: malformed bytes become U+FFFD, and the
 // report's "replacedInvalidUtf8" says so.
 std::string JsonString(const std::string& text, bool& replaced)
@@ -205,15 +206,16 @@ ListReport ReportOnList(const std::filesystem::path& path)
 {
     ListReport report;
     report.path = path;
-    if (!ListFileExists(path))
+    const std::string utf8Path = PathText(path);
+    if (!ListFileExists(utf8Path))
         return report;
     std::vector<std::string> lines;
-    if (!VisitLinesInFile(path, [&](const std::string& line) { lines.push_back(line); })) {
+    if (!VisitLinesInFile(utf8Path, [&](const std::string& line) { lines.push_back(line); })) {
         report.state = ListState::Unopenable;
         return report;
     }
     report.state = ListState::Readable;
-    report.lines = CountNamesInFile(path);
+    report.lines = CountNamesInFile(utf8Path);
     InspectBytes(path, report);
     InspectNames(lines, report);
     InspectDraws(lines, report);
