@@ -7,7 +7,7 @@ packages=(
   g++ cmake make ninja-build
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-tidy cppcheck valgrind
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine64
   zip unzip jq
 )
 
