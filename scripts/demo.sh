@@ -9,7 +9,7 @@ set -euo pipefail
 # A FOLDER the user names is taken from where the command was run.
 args=()
 while [ $# -gt 0 ]; do
-  if [ "$1" = --names ] && [ $# -gt 1 ]; then
+  if [ "$1" = --names ] && [ $# -gt 1 ] && [ -n "$2" ]; then
     args+=(--names "$(realpath -m -- "$2")")
     shift 2
   else
@@ -24,4 +24,4 @@ cmake --build --preset windows --target varnel_demo release_zip >/dev/null
 echo "Built build/windows/bin/Varnel.dll and the release zip build/windows/$(cat build/windows/release-zip.txt)"
 echo "(install: unpack the zip into the game's Data folder, beside Starfield.exe)"
 echo
-exec build/windows/wine-run.sh build/windows/bin/varnel_demo.exe ${args[@]+"${args[@]}"}
+exec bash scripts/demo-session.sh build/windows/wine-run.sh build/windows/bin/varnel_demo.exe ${args[@]+"${args[@]}"}

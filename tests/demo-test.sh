@@ -32,7 +32,8 @@ cd "$work"
 "$wine" "$demo" --names names > scripted.txt 2>&1 || { echo "scripted session failed"; status=1; }
 expect scripted.txt '| checking plugin Varnel.dll'
 expect scripted.txt '| loading plugin "Varnel - SFSE Plugin by Dorrik"'
-expect scripted.txt '| plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik 02060000) loaded correctly (handle 1)'
+encoded=$(echo "$version" | awk -F. '{ printf "%02X%02X%03X%X", $1, $2, $3, $4 }')
+expect scripted.txt "| plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik $encoded) loaded correctly (handle 1)"
 refuse scripted.txt 'message box'
 expect scripted.txt 'TogglePathLine is now SetRandomName'
 expect scripted.txt '> SetRandomName female'
@@ -85,11 +86,40 @@ expect other.txt "# Varnel.dll v$version: disabled, incompatible with current ve
 expect other.txt 'console: Script command "SetRandomName" not found.'
 refuse other.txt 'script call'
 
-"$wine" "$demo" --runtime 1.15 > bad.txt 2>&1
-[ $? -eq 2 ] || { echo "a malformed runtime is not a usage error"; status=1; }
-expect bad.txt "--runtime takes a game version as A.B.C"
+# Usage errors: each says what is wrong, then the usage line, with status 2.
+usage_error() {  # usage_error OUTPUT_FILE TEXT ARGUMENTS...
+  out=$1 text=$2
+  shift 2
+  "$wine" "$demo" "$@" > "$out" 2>&1
+  [ $? -eq 2 ] || { echo "not a usage error: $(echo "$*" | cut -c 1-100)"; status=1; }
+  expect "$out" "$text"
+  expect "$out" "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--runtime A.B.C]"
+}
+usage_error bad.txt "--runtime takes a game version as A.B.C" --runtime 1.15
+usage_error range.txt "A and B from 0 to 255 and C from 0 to 4095" --runtime 1.256.0
+usage_error novalue.txt "--runtime needs a value (A.B.C)" --names names --runtime
+usage_error nonames.txt "--names needs a value (a folder)" --interactive --names
+# (a Windows command line holds at most 32767 characters)
+long_argument=$(head -c 20000 /dev/zero | tr '\0' x)
+usage_error huge.txt "unknown argument 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx... (20000 characters)" "$long_argument"
+[ "$(wc -c < huge.txt)" -lt 1000 ] || { echo "a long argument was echoed whole"; status=1; }
+
+# The console does not echo a long unknown word whole either.
+huge=$(head -c 2000000 /dev/zero | tr '\0' x)
+printf '%s\nquit\n' "$huge" | "$wine" "$demo" --interactive --names names > word.txt 2>&1
+expect word.txt "unknown command 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx... (2000000 characters)'"
+[ "$(wc -c < word.txt)" -lt 20000 ] || { echo "a two-million-character word was echoed whole"; status=1; }
+
+# A lists folder named in another script reaches the game as named.
+mkdir -p "名前 Ünïcode"
+printf 'Zoë\n' > "名前 Ünïcode/FemaleNames.txt"
+printf 'Jörg\n' > "名前 Ünïcode/MaleNames.txt"
+"$wine" "$demo" --names "名前 Ünïcode" > unicode.txt 2>&1 || { echo "non-ASCII names folder failed"; status=1; }
+expect unicode.txt 'name before: Settler, after: Zoë'
+expect unicode.txt 'name before: Zoë, after: Jörg'
+refuse unicode.txt 'does not exist'
 
 [ "$(leftovers)" = "$before" ] || { echo "a scratch game folder was left behind"; status=1; }
 
-[ $status -eq 0 ] || for f in *.txt; do echo "--- $f"; cat "$f"; done
+[ $status -eq 0 ] || for f in *.txt; do echo "--- $f"; cut -c 1-300 "$f" | head -n 60; done
 exit $status

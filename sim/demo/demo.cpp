@@ -1,18 +1,21 @@
 // The plugin in the simulated game console. The host starts as the real one
 // does (its log lines and, when a plugin fails, its box), then a short
 // scripted session runs; with --interactive, console lines are read from
-// standard input.
+// standard input. scripts/demo.sh builds it and runs it through
+// scripts/demo-session.sh.
 //
-//   varnel_demo [--interactive] [--names FOLDER] [--runtime A.B.C]
+//   varnel_demo [--interactive] [--names FOLDER] [--runtime A.B.C] [--game-folder DIR]
 //
 // FOLDER holds FemaleNames.txt and MaleNames.txt (default: data). They and
-// Varnel.dll are copied into Data\SFSE\Plugins\ of a scratch game folder,
-// which becomes the working directory, as the game's own folder is for the
-// real plugin. The folder is removed on every exit, Ctrl+C included.
+// Varnel.dll are copied into Data\SFSE\Plugins\ of a scratch game folder (DIR,
+// which demo-session.sh makes and removes; by default one in the temporary
+// folder), which becomes the working directory, as the game's own folder is
+// for the real plugin. The folder is removed on every exit, Ctrl+C included.
 
 #include "sim/command_table.h"
 #include "sim/console.h"
 #include "sim/demo/console_input.h"
+#include "sim/demo/wide_text.h"
 #include "sim/game_image.h"
 #include "sim/host.h"
 #include "sim/host_loader.h"
@@ -35,13 +38,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage = "usage: varnel_demo [--interactive] [--names FOLDER] [--runtime A.B.C]";
+constexpr const char* kUsage = "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--runtime A.B.C]";
+
+// What is shown of a word the demo does not know: enough to recognise it.
+constexpr std::size_t kEchoedWordLength = 40;
 
 struct Options {
     bool interactive = false;
     fs::path names = "data";
     std::string runtimeText = "1.15.216";
     std::uint32_t runtime = sim::kGameRuntime;
+    std::optional<fs::path> gameFolder;
 };
 
 struct DemoReference {
@@ -64,10 +71,22 @@ std::string FormIdText(std::uint32_t formId)
     return text;
 }
 
+// `word` as far as kEchoedWordLength bytes, then "..." and how long it was.
+std::string Shortened(const std::string& word)
+{
+    if (word.size() <= kEchoedWordLength)
+        return word;
+    return word.substr(0, kEchoedWordLength) + "... (" + std::to_string(word.size()) + " characters)";
+}
+
 // ---- The scratch game folder ----
+
+fs::path chosenGameFolder;
 
 fs::path GameFolder()
 {
+    if (!chosenGameFolder.empty())
+        return chosenGameFolder;
     return fs::temp_directory_path() / ("varnel-demo-game-" + std::to_string(GetCurrentProcessId()));
 }
 
@@ -117,7 +136,7 @@ fs::path PrepareGameFolder(const fs::path& names)
         if (fs::is_regular_file(names / list))
             fs::copy_file(names / list, plugins / list);
         else
-            Say("note: " + (names / list).string() + " does not exist; SetRandomName will report it missing");
+            Say("note: " + demo::Utf8Of(names / list) + " does not exist; SetRandomName will report it missing");
     }
     fs::current_path(GameFolder());
     return plugins;
@@ -253,7 +272,7 @@ bool RunLine(Session& session, const std::string& line)
     else if (demo::SameCommand(command, "SetRandomName"))
         RunSetRandomName(session, split.words);
     else
-        Say("   unknown command '" + command + "' (type 'help')");
+        Say("   unknown command '" + Shortened(command) + "' (type 'help')");
     return true;
 }
 
@@ -281,31 +300,39 @@ void InteractiveSession(Session& session)
     Say("");
 }
 
-// nullopt, with the usage printed, for a bad command line.
-std::optional<Options> ParseOptions(int argc, char** argv)
+std::optional<Options> UsageError(const std::string& problem)
+{
+    Say("demo: " + problem);
+    Say(kUsage);
+    return std::nullopt;
+}
+
+// nullopt, with the problem and the usage printed, for a bad command line.
+// The arguments arrive as UTF-8.
+std::optional<Options> ParseOptions(const std::vector<std::string>& arguments)
 {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool takesValue = argument == "--names" || argument == "--runtime" || argument == "--game-folder";
+        if (takesValue && i + 1 == arguments.size())
+            return UsageError(argument + " needs a value (" + (argument == "--runtime" ? "A.B.C" : "a folder") + ")");
         if (argument == "--interactive") {
             options.interactive = true;
-        } else if (argument == "--names" && hasValue) {
-            options.names = argv[++i];
-        } else if (argument == "--runtime" && hasValue) {
-            options.runtimeText = argv[++i];
+        } else if (argument == "--names") {
+            options.names = demo::PathFromUtf8(arguments[++i]);
+        } else if (argument == "--game-folder") {
+            options.gameFolder = demo::PathFromUtf8(arguments[++i]);
+        } else if (argument == "--runtime") {
+            options.runtimeText = arguments[++i];
             const auto runtime = sim::ParseRuntime(options.runtimeText);
             if (!runtime) {
-                Say("varnel_demo: --runtime takes a game version as A.B.C (for instance 1.15.222), not '" +
-                    options.runtimeText + "'");
-                Say(kUsage);
-                return std::nullopt;
+                return UsageError("--runtime takes a game version as A.B.C, A and B from 0 to 255 and C from 0 "
+                                  "to 4095 (for instance 1.15.222), not '" + Shortened(options.runtimeText) + "'");
             }
             options.runtime = *runtime;
         } else {
-            Say("varnel_demo: unknown argument '" + argument + "'");
-            Say(kUsage);
-            return std::nullopt;
+            return UsageError("unknown argument '" + Shortened(argument) + "'");
         }
     }
     options.names = fs::absolute(options.names);
@@ -321,6 +348,8 @@ int RunDemo(const Options& options)
     Session session;
     AddReferences(session);
 
+    if (options.gameFolder)
+        chosenGameFolder = fs::absolute(*options.gameFolder);
     const GameFolderGuard guard;
     StartHost(session, options, PrepareGameFolder(options.names));
     if (options.interactive)
@@ -332,21 +361,25 @@ int RunDemo(const Options& options)
 
 }  // namespace
 
-int main(int argc, char** argv)
+// wmain: the arguments as the system has them, whatever the code page.
+int wmain(int argc, wchar_t** argv)
 {
     try {
-        if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(demo::Utf8FromWide(argv[i]));
+        if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
             Say(kUsage);
             return 0;
         }
-        const auto options = ParseOptions(argc, argv);
+        const auto options = ParseOptions(arguments);
         if (!options)
             return 2;
         return RunDemo(*options);
     } catch (const std::exception& error) {
-        std::cerr << "varnel_demo: " << error.what() << '\n';
+        std::cerr << "demo: " << error.what() << '\n';
     } catch (...) {
-        std::cerr << "varnel_demo: unexpected failure\n";
+        std::cerr << "demo: unexpected failure\n";
     }
     return 1;
 }
