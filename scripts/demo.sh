@@ -21,7 +21,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target varnel_demo release_zip >/dev/null
-echo "Built build/windows/bin/Varnel.dll and the release zip build/windows/$(cat build/windows/release-zip.txt)"
+echo "Built build/windows/bin/Varnel.dll and the release zip build/windows/$(head -n 1 build/windows/release-zips.txt)"
 echo "(install: unpack the zip into the game's Data folder, beside Starfield.exe)"
 echo
 exec bash scripts/demo-session.sh build/windows/wine-run.sh build/windows/bin/varnel_demo.exe ${args[@]+"${args[@]}"}

@@ -24,9 +24,10 @@ header_filter="^$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')/$linted"
 
 portable=$(own_sources linux)
 windows=$(own_sources windows-clang | grep -vxF -f <(printf '%s\n' $portable))
-# The DLL's own build (win32 thread model) lives inside the Windows build.
-dll=$(own_sources windows-clang/dll | grep -vxF -f <(printf '%s\n' $portable $windows))
-if [ -z "$portable" ] || [ -z "$windows" ] || [ -z "$dll" ]; then
+# The build of what ships (the DLL and the checker, win32 thread model) lives
+# inside the Windows build.
+release=$(own_sources windows-clang/shipped | grep -vxF -f <(printf '%s\n' $portable $windows))
+if [ -z "$portable" ] || [ -z "$windows" ] || [ -z "$release" ]; then
   echo "static checks: no compile database (configure the linux and windows-clang presets first)"
   exit 1
 fi
@@ -34,8 +35,8 @@ echo "== clang-tidy (native build): $(echo $portable | wc -w) files"
 clang-tidy --quiet -p build/linux --header-filter="$header_filter" $portable 2>/dev/null || status=1
 echo "== clang-tidy (Windows build): $(echo $windows | wc -w) files"
 clang-tidy --quiet -p build/windows-clang --header-filter="$header_filter" $windows 2>/dev/null || status=1
-echo "== clang-tidy (the DLL's build): $(echo $dll | wc -w) files"
-clang-tidy --quiet -p build/windows-clang/dll --header-filter="$header_filter" $dll 2>/dev/null || status=1
+echo "== clang-tidy (the release build): $(echo $release | wc -w) files"
+clang-tidy --quiet -p build/windows-clang/shipped --header-filter="$header_filter" $release 2>/dev/null || status=1
 
 # The name-list operations and the fatal report take their text by value,
 # as their callers hand over a copy.

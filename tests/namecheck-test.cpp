@@ -1,12 +1,21 @@
 #include "command_line.h"
 #include "list_report.h"
+#include "list_text.h"
 #include "names/name_list.h"
+#include "support/failing_allocator.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +23,20 @@
 namespace {
 
 using namespace std::string_literals;
+
+struct CheckerRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CheckerRun RunWith(const std::vector<std::filesystem::path>& arguments)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunNameCheck(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
 
 class NameCheckTest : public ::testing::Test {
 protected:
@@ -47,7 +70,9 @@ TEST_F(NameCheckTest, EmptyLinesFavourTheNameAfterThem)
     EXPECT_EQ(report.favoured[0].lineNumber, 4);
     EXPECT_EQ(report.favoured[0].drawnBy, 3);
     EXPECT_FALSE(ListHasProblems(report));
-    EXPECT_NE(ReportAsText(report).find("\"Beth\" (line 4) is drawn 60% of the time, not 20%"), std::string::npos);
+    // The fair share is one name's, a third; not one line's, a fifth.
+    EXPECT_NE(ReportAsText(report).find("\"Beth\" (line 4) is drawn 60% of the time, not 33.3%"), std::string::npos)
+        << ReportAsText(report);
 }
 
 TEST_F(NameCheckTest, EmptyLinesAtTheEndMakeCommandsFail)
@@ -111,20 +136,6 @@ TEST_F(NameCheckTest, JsonCarriesTheFindingsWithEscapes)
     EXPECT_NE(json.find("{\"name\": \"\\\"Be\\\\th\\\"\", \"line\": 3, \"drawnBy\": 2}"), std::string::npos) << json;
 }
 
-struct CheckerRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CheckerRun RunWith(const std::vector<std::filesystem::path>& arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunNameCheck(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
-
 // "Anna", "Beth" as UTF-16 little-endian, with or without a byte-order mark.
 const std::string kUtf16 = "A\0n\0n\0a\0\r\0\n\0B\0e\0t\0h\0\r\0\n\0"s;
 
@@ -161,22 +172,38 @@ TEST_F(NameCheckTest, LineEndsAndBlanksThatGiveNoRealNames)
     EXPECT_TRUE(ListHasProblems(mac));
     EXPECT_NE(ReportAsText(mac).find("classic Mac line ends"), std::string::npos);
 
+    // Names of blanks only: flagged, as --fix drops them.
     const auto blank = Check("  \n\t\n \t \n");
-    EXPECT_TRUE(blank.onlyBlankNames);
+    EXPECT_EQ(blank.blankNames, (std::vector<std::string>{"  ", "\t", " \t "}));
     EXPECT_TRUE(ListHasProblems(blank));
-    EXPECT_FALSE(Check("Anna\n  \n").onlyBlankNames);
+    const auto oneBlank = Check("Anna\n  \nBeth\n");
+    EXPECT_EQ(oneBlank.blankNames, std::vector<std::string>{"  "});
+    EXPECT_TRUE(ListHasProblems(oneBlank));
+    EXPECT_NE(ReportAsText(oneBlank).find("1 name is only blanks or tabs: the game shows an empty-looking name (--fix "
+                                          "drops it)"),
+              std::string::npos)
+        << ReportAsText(oneBlank);
+    EXPECT_TRUE(Check("Anna\n").blankNames.empty());
 }
 
-TEST_F(NameCheckTest, ListThatExistsButCannotBeOpenedGivesOnlyTheNameCountLine)
+TEST_F(NameCheckTest, WhatIsNoRegularFileGetsItsVerdictAtOnce)
 {
     std::filesystem::create_directories("Folder.txt");
     const auto report = ReportOnList("Folder.txt");
-    EXPECT_EQ(report.state, ListState::Unopenable);
+    EXPECT_EQ(report.state, ListState::NotAFile);
     const std::string text = ReportAsText(report);
-    EXPECT_NE(text.find("cannot be opened"), std::string::npos);
+    EXPECT_NE(text.find("is a folder, not a list file"), std::string::npos) << text;
     EXPECT_NE(text.find("Error: int 'NameCount' is out of range"), std::string::npos);
     EXPECT_EQ(text.find("couldn't be found"), std::string::npos);
     EXPECT_NE(ReportAsText(ReportOnList("None.txt")).find("couldn't be found"), std::string::npos);
+#if !defined(_WIN32)
+    // A pipe nobody writes to: read, it would never end.
+    ASSERT_EQ(mkfifo("Pipe.txt", 0600), 0);
+    const auto pipe = ReportOnList("Pipe.txt");
+    EXPECT_EQ(pipe.state, ListState::NotAFile);
+    EXPECT_NE(ReportAsText(pipe).find("is a pipe, not a list file"), std::string::npos);
+    EXPECT_EQ(RunWith({"Pipe.txt"}).status, 1);
+#endif
 }
 
 TEST_F(NameCheckTest, OutputShowsBytesEscapedAndCountsRight)
@@ -201,11 +228,13 @@ TEST_F(NameCheckTest, CommandLineOptionsAndExitStatus)
     WriteNameList("Good.txt", "Anna\nBeth\n");
     const std::string good = std::string(PluginFolder) + "Good.txt";
     EXPECT_EQ(RunWith({"--help"}).status, 0);
-    EXPECT_NE(RunWith({"-h"}).out.find("usage: namecheck"), std::string::npos);
+    EXPECT_NE(RunWith({"-h"}).out.find("usage: Varnel_NameCheck"), std::string::npos);
     const CheckerRun unknown = RunWith({"--jsn", good});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("unknown option '--jsn'"), std::string::npos);
-    EXPECT_EQ(RunWith({}).status, 2);
+    const CheckerRun nothing = RunWith({});
+    EXPECT_EQ(nothing.status, 2);
+    EXPECT_NE(nothing.out.find("drop lists or the Plugins folder"), std::string::npos) << nothing.out;
     EXPECT_EQ(RunWith({good}).status, 0);
     EXPECT_EQ(RunWith({"None.txt"}).status, 1);
 }
@@ -242,15 +271,19 @@ TEST_F(NameCheckTest, FixWritesACleanCopyAndChecksIt)
     const std::string messy = std::string(PluginFolder) + "Messy.txt";
     const CheckerRun run = RunWith({"--fix", "Clean.txt", messy});
     EXPECT_EQ(run.status, 0) << run.err << run.out;
-    EXPECT_EQ(ReadFileBytes("Clean.txt"), "Anna\r\nBeth\r\nCa\r\n");
-    for (const char* said : {"wrote 3 names", "4 empty or blank lines", "1 duplicate", "5 bytes after a 0x1A",
-                             "1 name cut at a NUL byte", "byte-order mark removed"})
-        EXPECT_NE(run.err.find(said), std::string::npos) << said << ": " << run.err;
+    // A stray NUL or 0x1A goes; the text around it stays.
+    EXPECT_EQ(ReadFileBytes("Clean.txt"), "Anna\r\nBeth\r\nCara\r\nGone\r\n");
+    EXPECT_NE(run.err.find("Clean.txt: wrote 4 names from " + messy + ", UTF-8 with CR LF line ends; "
+                           "4 empty or blank lines dropped (lines 2, 3, 7, 8); 1 duplicate dropped (line 5); "
+                           "1 NUL byte removed (line 6); 1 0x1A byte removed (line 9); removed the byte-order mark"),
+              std::string::npos)
+        << run.err;
     EXPECT_NE(run.out.find("every command finds a name"), std::string::npos);
 
     const CheckerRun again = RunWith({"--fix", "Clean.txt", messy});
     EXPECT_EQ(again.status, 2);
-    EXPECT_NE(again.err.find("--force"), std::string::npos);
+    EXPECT_NE(again.err.find("Clean.txt: exists already (add --force to replace it); nothing written"),
+              std::string::npos) << again.err;
     EXPECT_EQ(RunWith({"--fix", "Clean.txt", "--force", messy}).status, 0);
 
     const CheckerRun over = RunWith({"--fix", messy, "--force", messy});
@@ -258,12 +291,206 @@ TEST_F(NameCheckTest, FixWritesACleanCopyAndChecksIt)
     EXPECT_NE(ReadFileBytes(messy).find("Gone"), std::string::npos);
 
     WriteNameList("Wide.txt", "\xFF\xFE"s + kUtf16);
-    EXPECT_EQ(RunWith({"--fix", "FromWide.txt", std::string(PluginFolder) + "Wide.txt"}).status, 0);
+    const CheckerRun wide = RunWith({"--fix", "FromWide.txt", std::string(PluginFolder) + "Wide.txt"});
+    EXPECT_EQ(wide.status, 0);
     EXPECT_EQ(ReadFileBytes("FromWide.txt"), "Anna\r\nBeth\r\n");
+    EXPECT_NE(wide.err.find("; converted from UTF-16"), std::string::npos) << wide.err;
+}
 
+TEST_F(NameCheckTest, FixErrorsNameTheListTheyAreAbout)
+{
     WriteNameList("Old.txt", "Ren\xE9\n");
-    EXPECT_EQ(RunWith({"--fix", "FromOld.txt", std::string(PluginFolder) + "Old.txt"}).status, 2);
-    EXPECT_FALSE(std::filesystem::exists("FromOld.txt"));
+    std::filesystem::create_directories("AFolder");
+    struct Case {
+        std::string input;
+        const char* says;
+    };
+    const Case cases[] = {
+        {std::string(PluginFolder) + "Old.txt", "Old.txt: is not UTF-8 and its code page is unknown"},
+        {"Missing.txt", "Missing.txt: not found; nothing written"},
+        {"AFolder", "AFolder: is a folder, not a list; nothing written"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const CheckerRun run = RunWith({"--fix", "Out.txt", c.input});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("Out.txt"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("basic_"), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists("Out.txt"));
+    }
+}
+
+TEST_F(NameCheckTest, ByteOrderMarkIsShownByTheGame)
+{
+    const auto marked = Check("\xEF\xBB\xBF" "Anna\nBeth\n");
+    EXPECT_TRUE(marked.byteOrderMark);
+    EXPECT_TRUE(ListHasProblems(marked));
+    EXPECT_NE(ReportAsText(marked).find("the game shows the first name with an invisible mark in front of it"),
+              std::string::npos);
+    const auto onlyMark = Check("\xEF\xBB\xBF");
+    EXPECT_TRUE(onlyMark.onlyByteOrderMark);
+    EXPECT_TRUE(ListHasProblems(onlyMark));
+    EXPECT_NE(ReportAsText(onlyMark).find("holds nothing but a UTF-8 byte-order mark"), std::string::npos);
+    WriteNameList("Marked.txt", "\xEF\xBB\xBF" "Anna\n");
+    EXPECT_EQ(RunWith({std::string(PluginFolder) + "Marked.txt"}).status, 1);
+    EXPECT_EQ(RunWith({"--fix", "Unmarked.txt", std::string(PluginFolder) + "Marked.txt"}).status, 0);
+    EXPECT_EQ(ReadFileBytes("Unmarked.txt"), "Anna\r\n");
+}
+
+TEST_F(NameCheckTest, Utf16VerdictSaysTheEncodingAndNothingElse)
+{
+    for (const std::string& bytes : {"\xFF\xFE"s + kUtf16, kUtf16}) {
+        const std::string text = ReportAsText(Check(bytes));
+        EXPECT_NE(text.find("saved as UTF-16"), std::string::npos) << text;
+        for (const char* artefact : {"carriage return", "NUL byte:", "NUL bytes:", "duplicate", " lines", "empty line",
+                                     "mixed"})
+            EXPECT_EQ(text.find(artefact), std::string::npos) << artefact << " in: " << text;
+    }
+}
+
+TEST_F(NameCheckTest, NamesDifferingOnlyInCaseAreANote)
+{
+    const auto report = Check("Anna\nanna\nBeth\nANNA\nanna\n");
+    EXPECT_EQ(report.caseVariants, (std::vector<std::pair<std::string, std::string>>{{"Anna", "anna"}, {"Anna", "ANNA"}}));
+    EXPECT_FALSE(ListHasProblems(report));
+    EXPECT_NE(ReportAsText(report).find("note: names that differ only in letter case (2): \"Anna\"/\"anna\" "
+                                        "\"Anna\"/\"ANNA\""),
+              std::string::npos)
+        << ReportAsText(report);
+}
+
+TEST_F(NameCheckTest, LinesFarLongerThanANameAreSeveralNames)
+{
+    const std::string longest(kLongestLikelyName, 'a');
+    EXPECT_FALSE(ListHasProblems(Check(longest + "\nBeth\n")));
+    const auto joined = Check("Beth\n" + longest + "b\n");
+    ASSERT_EQ(joined.longLines.size(), 1U);
+    EXPECT_EQ(joined.longLines[0].lineNumber, 2);
+    EXPECT_TRUE(ListHasProblems(joined));
+    std::string typed = "Anna";
+    while (typed.size() <= kLongestLikelyName)
+        typed += ", Anna";
+    const std::string text = ReportAsText(Check(typed + "\n"));
+    EXPECT_NE(text.find("line 1 is " + std::to_string(typed.size()) + " bytes long: most likely several names on one "
+                        "line"), std::string::npos) << text;
+}
+
+TEST_F(NameCheckTest, CountsAreSaidInGoodEnglish)
+{
+    const std::string one = ReportAsText(Check("An\rna\n\nBeth\n\x1A" "x"));
+    for (const char* said : {"1 carriage return not followed by a line feed stays in its name",
+                             "1 empty line (0 at the end)", "1 byte after it is never read"})
+        EXPECT_NE(one.find(said), std::string::npos) << said << " in: " << one;
+    const std::string many = ReportAsText(Check("A\rn\rna\n\n\nBeth\n\x1A" "xy"));
+    for (const char* said : {"2 carriage returns not followed by a line feed stay in the names",
+                             "2 empty lines (0 at the end)", "2 bytes after it are never read"})
+        EXPECT_NE(many.find(said), std::string::npos) << said << " in: " << many;
+}
+
+TEST_F(NameCheckTest, JsonOfSeveralListsIsOneDocument)
+{
+    std::filesystem::create_directories("Lists");
+    std::ofstream("Lists/FemaleNames.txt") << "Anna\n";
+    const CheckerRun run = RunWith({"--json", "Lists", "None.txt"});
+    EXPECT_EQ(run.out.rfind("{\"lists\": [\n  {\"path\": ", 0), 0U) << run.out;
+    EXPECT_EQ(run.out.substr(run.out.size() - 4), "\n]}\n") << run.out;
+    std::size_t objects = 0;
+    for (std::size_t at = run.out.find("{\"path\""); at != std::string::npos; at = run.out.find("{\"path\"", at + 1))
+        ++objects;
+    EXPECT_EQ(objects, 3U);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '{'), std::count(run.out.begin(), run.out.end(), '}'));
+    EXPECT_NE(run.out.find("},\n  {\"path\": "), std::string::npos);
+}
+
+TEST_F(NameCheckTest, ReadingThatFailsPartWayGivesNoVerdictAtAll)
+{
+    const std::filesystem::path list = WriteNameList("FemaleNames.txt", "Anna\n\nBeth\nAnna\n");
+    const std::string whole = ReportAsText(ReportOnList(list));
+    // Each allocation of the check fails in turn: the verdict is the whole
+    // one or none, never one made from part of the list.
+    for (std::size_t successes = 0;; ++successes) {
+        FailAllocationAfter(successes);
+        const ListReport report = ReportOnList(list);
+        const bool failed = AllocationFailed();
+        StopFailingAllocations();
+        if (report.state == ListState::ReadFailed) {
+            EXPECT_NE(ReportAsText(report).find("could not be read to its end"), std::string::npos);
+            EXPECT_EQ(report.lines, 0);
+            EXPECT_TRUE(report.duplicates.empty());
+        } else {
+            EXPECT_EQ(ReportAsText(report), whole) << "after " << successes << " allocations";
+        }
+        if (!failed)
+            break;
+    }
+}
+
+TEST_F(NameCheckTest, SampleGivesNamesAsTheCommandPicksThem)
+{
+    const std::string list = WriteNameList("FemaleNames.txt", "Anna\n\nBeth\nCara\n");
+    const CheckerRun run = RunWith({"--sample", "200", list});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::map<std::string, int> seen;
+    int count = 0;
+    for (std::string name; std::getline(lines, name); ++count)
+        ++seen[name];
+    EXPECT_EQ(count, 200);
+    EXPECT_EQ(seen.size(), 3U);
+    EXPECT_EQ(seen.count(""), 0U);
+    EXPECT_GT(seen["Beth"], seen["Anna"]) << "the empty line gives Beth twice the share";
+
+    for (const char* bad : {"0", "1001", "five", "-3", "5x"}) {
+        const CheckerRun refused = RunWith({"--sample", bad, list});
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_NE(refused.err.find("--sample takes a number of names from 1 to 1000"), std::string::npos) << bad;
+    }
+    EXPECT_EQ(RunWith({"--sample", "1000", list}).status, 0);
+    EXPECT_EQ(RunWith({"--sample", "3"}).status, 2);
+
+    const std::string failing = WriteNameList("MaleNames.txt", "Dov\n\n\n");
+    const CheckerRun verdict = RunWith({"--sample", "5", failing});
+    EXPECT_EQ(verdict.status, 1);
+    EXPECT_EQ(verdict.out, ReportAsText(ReportOnList(failing)));
+}
+
+TEST_F(NameCheckTest, LineGivenForAgreesWithThePluginsReader)
+{
+    std::mt19937 random(20261209);
+    const char* pieces[] = {"Anna", "", "B\0b", "\r", " ", "Cara\r", "\0", "D"};
+    for (int list = 0; list < 150; ++list) {
+        std::string bytes;
+        const int lineCount = 1 + static_cast<int>(random() % 12);
+        for (int i = 0; i < lineCount; ++i)
+            bytes += std::string(pieces[random() % std::size(pieces)], random() % 2 ? 4 : 0) + "\n";
+        const std::string path = WriteNameList("Random.txt", bytes);
+        std::vector<std::string> lines;
+        ASSERT_TRUE(VisitLinesInFile(path, [&](const std::string& line) { lines.push_back(line); }));
+        const std::vector<std::int64_t> given = LineGivenFor(lines);
+        ASSERT_EQ(given.size(), static_cast<std::size_t>(CountNamesInFile(path)));
+        for (std::size_t n = 0; n < given.size(); ++n) {
+            const std::string expected =
+                given[n] < 0 ? "" : lines[static_cast<std::size_t>(given[n])].substr(0, lines[static_cast<std::size_t>(given[n])].find('\0'));
+            EXPECT_EQ(ReadNameAtInFile(path, static_cast<std::int32_t>(n + 1)), expected) << "list " << list << " line " << n + 1;
+        }
+    }
+}
+
+TEST(NameCheckWindow, WaitsOnlyWhenAloneOnAConsoleItShowsItsOutputIn)
+{
+    EXPECT_TRUE(WaitBeforeClosing(1, true));    // a drop or a double-click in Explorer
+    EXPECT_FALSE(WaitBeforeClosing(2, true));   // a command prompt's window
+    EXPECT_FALSE(WaitBeforeClosing(1, false));  // output redirected
+    EXPECT_FALSE(WaitBeforeClosing(0, true));   // no console at all
+    EXPECT_FALSE(WaitBeforeClosing(3, false));
+}
+
+TEST(NameCheckText, PathsAreShownAsWritten)
+{
+    EXPECT_EQ(ShownPath("C:\\Mods\\Donn\xC3\xA9" "es\\FemaleNames.txt"), "C:\\Mods\\Donn\xC3\xA9" "es\\FemaleNames.txt");
+    EXPECT_EQ(ShownPath("a\x1B[2J"), "a\\x1B[2J");
+    EXPECT_EQ(Escaped("a\\b"), "a\\\\b");
 }
 
 }  // namespace

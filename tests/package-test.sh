@@ -1,8 +1,10 @@
 #!/bin/sh
 # The release zip installs as it stands: its root is the game's Data folder.
-# Usage: package-test.sh ZIP
+# The checker's zip holds exactly the program, its read-me and the licence.
+# Usage: package-test.sh ZIP NAMECHECK_ZIP
 set -u
 zip=$1
+namecheck_zip=$2
 listing=$(unzip -Z1 "$zip") || { echo "cannot read $zip"; exit 1; }
 expected='SFSE/Plugins/FemaleNames.txt
 SFSE/Plugins/MaleNames.txt
@@ -23,4 +25,16 @@ grep -q "^MIT License" "$work/SFSE/Plugins/Varnel_License.txt" || { echo "licenc
 grep -q "CC0" "$work/SFSE/Plugins/Varnel_NameLists_Source.md" || { echo "name lists' licence note missing"; exit 1; }
 [ "$(wc -l < "$work/SFSE/Plugins/FemaleNames.txt")" -ge 200 ] || { echo "female list too short"; exit 1; }
 [ "$(wc -l < "$work/SFSE/Plugins/MaleNames.txt")" -ge 200 ] || { echo "male list too short"; exit 1; }
-echo "zip layout ok: $(echo $listing)"
+
+checker=$(unzip -Z1 "$namecheck_zip") || { echo "cannot read $namecheck_zip"; exit 1; }
+expected='Varnel_License.txt
+Varnel_NameCheck.exe
+Varnel_NameCheck_ReadMe.txt'
+if [ "$(printf '%s\n' "$checker" | LC_ALL=C sort)" != "$expected" ]; then
+  printf 'the checker zip holds:\n%s\nexpected:\n%s\n' "$checker" "$expected"
+  exit 1
+fi
+unzip -q "$namecheck_zip" -d "$work/checker"
+grep -q "@" "$work/checker/Varnel_NameCheck_ReadMe.txt" && { echo "checker read-me has an unfilled @VALUE@"; exit 1; }
+grep -q -- "--sample" "$work/checker/Varnel_NameCheck_ReadMe.txt" || { echo "checker read-me lacks --sample"; exit 1; }
+echo "zip layout ok: $(echo $listing); checker zip: $(echo $checker)"

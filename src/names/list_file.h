@@ -16,8 +16,9 @@ struct ListFile {
 };
 
 // Opens the regular file at `path` for reading; false when it cannot be
-// opened or is no regular file (a folder, a device).
-bool OpenListFile(const std::string& path, ListFile& file) noexcept;
+// opened or is no regular file (a folder, a device). Throws std::bad_alloc
+// when memory runs out, which must not pass for a list that cannot be opened.
+bool OpenListFile(const std::string& path, ListFile& file);
 
 // Reads up to `size` bytes into `into`: the number read, 0 at the end of the
 // file, -1 when reading failed.

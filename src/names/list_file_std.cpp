@@ -18,23 +18,19 @@ std::ifstream* StreamOf(const ListFile& file) { return reinterpret_cast<std::ifs
 
 }  // namespace
 
-bool OpenListFile(const std::string& path, ListFile& file) noexcept
+bool OpenListFile(const std::string& path, ListFile& file)
 {
-    try {
-        const std::filesystem::path at = PathOf(path);
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(at, error))
-            return false;
-        auto stream = std::make_unique<std::ifstream>();
-        stream->rdbuf()->pubsetbuf(nullptr, 0);  // reads go straight into the caller's buffer
-        stream->open(at, std::ios::in | std::ios::binary);
-        if (!stream->is_open())
-            return false;
-        file.handle = reinterpret_cast<std::intptr_t>(stream.release());
-        return true;
-    } catch (...) {
+    const std::filesystem::path at = PathOf(path);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(at, error))
         return false;
-    }
+    auto stream = std::make_unique<std::ifstream>();
+    stream->rdbuf()->pubsetbuf(nullptr, 0);  // reads go straight into the caller's buffer
+    stream->open(at, std::ios::in | std::ios::binary);
+    if (!stream->is_open())
+        return false;
+    file.handle = reinterpret_cast<std::intptr_t>(stream.release());
+    return true;
 }
 
 std::int64_t ReadListFile(ListFile& file, char* into, std::size_t size) noexcept

@@ -27,27 +27,23 @@ HANDLE HandleOf(const ListFile& file) { return reinterpret_cast<HANDLE>(file.han
 
 }  // namespace
 
-bool OpenListFile(const std::string& path, ListFile& file) noexcept
+bool OpenListFile(const std::string& path, ListFile& file)
 {
-    try {
-        const std::wstring wide = WidePath(path);
-        if (wide.empty())
-            return false;
-        // Others may go on reading and writing the list while it is read,
-        // as a text editor does.
-        HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
-            return false;
-        if (GetFileType(handle) != FILE_TYPE_DISK) {
-            CloseHandle(handle);
-            return false;
-        }
-        file.handle = reinterpret_cast<std::intptr_t>(handle);
-        return true;
-    } catch (...) {
+    const std::wstring wide = WidePath(path);
+    if (wide.empty())
+        return false;
+    // Others may go on reading and writing the list while it is read, as a
+    // text editor does.
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
         return false;
     }
+    file.handle = reinterpret_cast<std::intptr_t>(handle);
+    return true;
 }
 
 std::int64_t ReadListFile(ListFile& file, char* into, std::size_t size) noexcept

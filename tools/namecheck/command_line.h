@@ -10,3 +10,11 @@
 // Exit status: 0 every list is good; 1 a list will make some commands fail
 // or show wrong names; 2 usage or I/O error.
 int RunNameCheck(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err);
+
+// Started from Explorer (by a drop or a double-click) the program is alone on
+// a console window of its own, which closes when it ends: it waits for Enter
+// then. From a command prompt (another process on the console), or with its
+// output redirected, it never waits.
+bool WaitBeforeClosing(unsigned processesOnConsole, bool outputToConsole);
+
+inline constexpr const char* kPressEnterToClose = "Press Enter to close this window.";

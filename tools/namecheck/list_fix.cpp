@@ -1,5 +1,6 @@
 #include "list_fix.h"
 
+#include "list_report.h"
 #include "list_text.h"
 
 #include <fstream>
@@ -10,12 +11,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What cleaning did, each with the lines (of the input, counted from 1) it
+// happened on.
 struct Cleaning {
     std::vector<std::string> names;
-    std::size_t blankLines = 0;
-    std::size_t duplicates = 0;
-    std::size_t bytesAfterEndMark = 0;
-    std::size_t cutAtNul = 0;
+    std::vector<std::size_t> blankLines;
+    std::vector<std::size_t> duplicates;
+    std::vector<std::size_t> nulBytes;  // one entry per byte removed
+    std::vector<std::size_t> endMarks;  // one entry per 0x1A removed
 };
 
 // The list's text as UTF-8; false for text that is not UTF-8 or UTF-16.
@@ -25,13 +28,13 @@ bool AsUtf8(std::string& bytes, std::string& note)
     case Encoding::Utf16WithMark: {
         const bool bigEndian = bytes[0] == '\xFE';
         bytes = Utf16ToUtf8(std::string_view(bytes).substr(2), bigEndian);
-        note = ", converted from UTF-16";
+        note = "converted from UTF-16";
         return true;
     }
     case Encoding::Utf16NoMark: {
         const bool bigEndian = !bytes.empty() && bytes[0] == '\0';
         bytes = Utf16ToUtf8(bytes, bigEndian);
-        note = ", converted from UTF-16";
+        note = "converted from UTF-16";
         return true;
     }
     case Encoding::NotUtf8:
@@ -39,40 +42,39 @@ bool AsUtf8(std::string& bytes, std::string& note)
     case Encoding::Utf8:
         break;
     }
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        bytes.erase(0, 3);
-        note = ", byte-order mark removed";
+    if (bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) {
+        bytes.erase(0, kByteOrderMark.size());
+        note = "removed the byte-order mark";
     }
     return true;
 }
 
-Cleaning Clean(std::string text)
+Cleaning Clean(const std::string& text)
 {
     Cleaning cleaning;
-    if (const auto end = text.find('\x1A'); end != std::string::npos) {
-        cleaning.bytesAfterEndMark = text.size() - end - 1;
-        text.resize(end);
-    }
     std::set<std::string> seen;
     std::string line;
+    std::size_t lineNumber = 1;
     auto endLine = [&] {
-        if (const auto nul = line.find('\0'); nul != std::string::npos) {
-            line.resize(nul);
-            ++cleaning.cutAtNul;
-        }
         if (line.find_first_not_of(" \t") == std::string::npos)
-            ++cleaning.blankLines;
+            cleaning.blankLines.push_back(lineNumber);
         else if (!seen.insert(line).second)
-            ++cleaning.duplicates;
+            cleaning.duplicates.push_back(lineNumber);
         else
             cleaning.names.push_back(line);
         line.clear();
+        ++lineNumber;
     };
-    // Any of LF, CR LF and a lone CR ends a line.
+    // Any of LF, CR LF and a lone CR ends a line; a NUL or 0x1A byte goes,
+    // and the text around it stays.
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' || text[i] == '\n') {
             endLine();
             i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+        } else if (text[i] == '\0') {
+            cleaning.nulBytes.push_back(lineNumber);
+        } else if (text[i] == '\x1A') {
+            cleaning.endMarks.push_back(lineNumber);
         } else {
             line += text[i];
         }
@@ -82,45 +84,80 @@ Cleaning Clean(std::string text)
     return cleaning;
 }
 
-std::string Dropped(const Cleaning& cleaning)
+std::string Lines(const std::vector<std::size_t>& lines)
+{
+    constexpr std::size_t kShown = 10;
+    std::string text = lines.size() == 1 ? "line " : "lines ";
+    for (std::size_t i = 0; i < std::min(kShown, lines.size()); ++i)
+        text += (i > 0 ? ", " : "") + std::to_string(lines[i]);
+    if (lines.size() > kShown)
+        text += " and " + std::to_string(lines.size() - kShown) + " more";
+    return text;
+}
+
+// "dropped 2 blank lines (lines 3, 4), ...": every change, with where it was made.
+std::string Changes(const Cleaning& cleaning, const std::string& note)
 {
     std::string text;
-    auto add = [&](std::size_t count, const char* one, const char* many) {
-        if (count > 0)
-            text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + (count == 1 ? one : many);
+    auto add = [&](const std::vector<std::size_t>& at, const char* one, const char* many) {
+        if (!at.empty())
+            text += "; " + std::to_string(at.size()) + " " + (at.size() == 1 ? one : many) + " (" + Lines(at) + ")";
     };
-    add(cleaning.blankLines, "empty or blank line", "empty or blank lines");
-    add(cleaning.duplicates, "duplicate", "duplicates");
-    add(cleaning.bytesAfterEndMark, "byte after a 0x1A (which ends the list for the game)",
-        "bytes after a 0x1A (which ends the list for the game)");
-    add(cleaning.cutAtNul, "name cut at a NUL byte", "names cut at a NUL byte");
-    return text.empty() ? "nothing dropped" : "dropped " + text;
+    add(cleaning.blankLines, "empty or blank line dropped", "empty or blank lines dropped");
+    add(cleaning.duplicates, "duplicate dropped", "duplicates dropped");
+    add(cleaning.nulBytes, "NUL byte removed", "NUL bytes removed");
+    add(cleaning.endMarks, "0x1A byte removed", "0x1A bytes removed");
+    if (!note.empty())
+        text += "; " + note;
+    return text.empty() ? "; nothing else changed" : text;
+}
+
+// Why `input` cannot be fixed; empty when it can be read.
+std::string InputProblem(const fs::path& input)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(input, error);
+    if (!fs::exists(status))
+        return "not found";
+    if (fs::is_directory(status))
+        return "is a folder, not a list";
+    if (!fs::is_regular_file(status))
+        return "is not a list file (a pipe or a device)";
+    return {};
+}
+
+FixOutcome Refused(const fs::path& about, const std::string& why)
+{
+    return {false, ShownPath(PathText(about)) + ": " + why + "; nothing written"};
 }
 
 }  // namespace
 
 FixOutcome FixList(const fs::path& input, const fs::path& output, bool force)
 {
+    if (const std::string problem = InputProblem(input); !problem.empty())
+        return Refused(input, problem);
     std::error_code error;
     if (fs::exists(output, error) && fs::equivalent(input, output, error))
-        return {false, "will not write over the list it is fixing: name another file"};
+        return Refused(output, "is the list being fixed: name another file to write");
     if (fs::exists(output, error) && !force)
-        return {false, "the output file exists already (add --force to replace it)"};
+        return Refused(output, "exists already (add --force to replace it)");
     std::optional<std::string> read = ReadBytes(input);
     if (!read)
-        return {false, "cannot open the list"};
+        return Refused(input, "cannot be opened (locked by another program, or no permission)");
     std::string bytes = std::move(*read);
     std::string note;
     if (!AsUtf8(bytes, note))
-        return {false, "the list is not UTF-8 and its code page is unknown: open it in an editor and save it as "
-                       "UTF-8, then fix that copy"};
+        return Refused(input, "is not UTF-8 and its code page is unknown: open it in an editor and save it as "
+                              "UTF-8, then fix that copy");
     const Cleaning cleaning = Clean(bytes);
     std::ofstream out(output, std::ios::binary | std::ios::trunc);
     for (const auto& name : cleaning.names)
         out << name << "\r\n";
     out.close();
     if (!out)
-        return {false, "cannot write the output file"};
-    return {true, "wrote " + std::to_string(cleaning.names.size()) +
-                      (cleaning.names.size() == 1 ? " name" : " names") + " (" + Dropped(cleaning) + note + ")"};
+        return Refused(output, "cannot be written");
+    const std::size_t count = cleaning.names.size();
+    return {true, ShownPath(PathText(output)) + ": wrote " + std::to_string(count) + (count == 1 ? " name" : " names") +
+                      " from " + ShownPath(PathText(input)) + ", UTF-8 with CR LF line ends" + Changes(cleaning, note)};
 }

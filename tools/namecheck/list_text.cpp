@@ -71,7 +71,9 @@ Encoding DetectEncoding(std::string_view bytes)
     return Encoding::Utf8;
 }
 
-std::string Escaped(std::string_view text)
+namespace {
+
+std::string EscapedWith(std::string_view text, bool keepBackslashes)
 {
     std::string out;
     for (std::size_t at = 0; at < text.size();) {
@@ -81,7 +83,7 @@ std::string Escaped(std::string_view text)
             out += byte == '\t' ? std::string("\\t") : HexByte(byte);
             ++at;
         } else if (byte == '\\') {
-            out += "\\\\";
+            out += keepBackslashes ? "\\" : "\\\\";
             ++at;
         } else if (NextIsValid(text, at)) {
             out.append(text.substr(start, at - start));
@@ -92,6 +94,12 @@ std::string Escaped(std::string_view text)
     }
     return out;
 }
+
+}  // namespace
+
+std::string Escaped(std::string_view text) { return EscapedWith(text, false); }
+
+std::string ShownPath(std::string_view path) { return EscapedWith(path, true); }
 
 std::string ValidUtf8(std::string_view text, bool& replaced)
 {

@@ -20,9 +20,15 @@ std::optional<std::string> ReadBytes(const std::filesystem::path& path);
 
 Encoding DetectEncoding(std::string_view bytes);
 
+// UTF-8's byte-order mark, which Notepad's "UTF-8 with BOM" puts first.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // Control characters and bytes that are not valid UTF-8 as \xNN, a backslash
 // as \\; everything else as it stands.
 std::string Escaped(std::string_view text);
+
+// A path as the user wrote it: Escaped, but with its backslashes as they are.
+std::string ShownPath(std::string_view path);
 
 // The text with each malformed UTF-8 sequence replaced by U+FFFD; `replaced`
 // is set when one was.

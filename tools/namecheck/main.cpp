@@ -1,25 +1,49 @@
-// namecheck: what name lists will do in the game (see command_line.h).
+// Varnel_NameCheck: what name lists will do in the game (see command_line.h).
 // On Windows the arguments arrive as wide text, so that a list in a folder
-// with any name (C:\Mods\Données, C:\Mods\名前) opens.
+// with any name (C:\Mods\Données, C:\Mods\名前) opens, and lists dropped on
+// the program's icon arrive the same way; the output is shown right in any
+// console code page.
 
 #include "command_line.h"
 
+#include <exception>
 #include <iostream>
+#include <sstream>
 #include <vector>
 
 #if defined(_WIN32)
-int wmain(int argc, wchar_t** argv)
-#else
-int main(int argc, char** argv)
+#include "windows_console.h"
 #endif
+
+namespace {
+
+template <typename Character>
+int Run(int argc, Character** argv, std::ostream& out, std::ostream& err)
 {
     try {
         const std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
-        return RunNameCheck(arguments, std::cout, std::cerr);
+        return RunNameCheck(arguments, out, err);
     } catch (const std::exception& error) {
-        std::cerr << "namecheck: " << error.what() << "\n";
+        err << "Varnel_NameCheck: " << error.what() << "\n";
     } catch (...) {
-        std::cerr << "namecheck: unexpected failure\n";
+        err << "Varnel_NameCheck: unexpected failure\n";
     }
     return 2;
 }
+
+}  // namespace
+
+#if defined(_WIN32)
+int wmain(int argc, wchar_t** argv)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = Run(argc, argv, out, err);
+    WriteStandardError(err.str());
+    WriteStandardOutput(out.str());
+    HoldWindowIfOwnConsole();
+    return status;
+}
+#else
+int main(int argc, char** argv) { return Run(argc, argv, std::cout, std::cerr); }
+#endif
