@@ -1,10 +1,10 @@
 #pragma once
 
 // The simulated game's memory. This program's own image holds a large array
-// that covers every game offset of runtime 1.15.216, so that image base +
-// offset is a real address here, as it is in the game. The offsets are the
-// simulation's own copy: a plugin that reads the wrong place reads something
-// else and its tests fail.
+// that covers every game offset of the runtime it simulates, so that image
+// base + offset is a real address here, as it is in the game. The runtime
+// and the offsets are the simulation's own copy, written here once: a plugin
+// that reads the wrong place reads something else and its tests fail.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +12,12 @@
 
 namespace sim {
 
+// The game runtime simulated here: 1.15.216.
+inline constexpr std::uint32_t kRuntimeMajor = 1;
+inline constexpr std::uint32_t kRuntimeMinor = 15;
+inline constexpr std::uint32_t kRuntimeBuild = 216;
+
+// That runtime's offsets.
 inline constexpr std::uintptr_t kConsoleObjectOffset = 0x60BBF80;
 inline constexpr std::uintptr_t kCommandTableOffset = 0x5D8FB30;
 inline constexpr std::uintptr_t kConsoleExecutorObjectOffset = 0x619CDD0;

@@ -335,6 +335,11 @@ void SendDataLoadedMessages()
     SendHostMessage(kHostMessagePostDataLoaded);
 }
 
+std::string RuntimeText()
+{
+    return std::to_string(kRuntimeMajor) + "." + std::to_string(kRuntimeMinor) + "." + std::to_string(kRuntimeBuild);
+}
+
 std::optional<std::uint32_t> ParseRuntime(const std::string& text)
 {
     unsigned major = 0;

@@ -5,6 +5,9 @@
 // version record, load those that pass, then report. Its log lines are the
 // host's own (Documents\My Games\Starfield\SFSE\Logs\sfse.txt).
 
+#include "sim/game_image.h"
+#include "src/plugin/host_api.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -13,8 +16,11 @@
 
 namespace sim {
 
-// Runtime 1.15.216, as the game reports it.
-inline constexpr std::uint32_t kGameRuntime = 0x010F0D80;
+// The simulated game's runtime, as the game reports it.
+inline constexpr std::uint32_t kGameRuntime = EncodeVersion(kRuntimeMajor, kRuntimeMinor, kRuntimeBuild, 0);
+
+// "A.B.C" of the simulated game's runtime.
+std::string RuntimeText();
 // The simulated host's own version (0.2.17.0), against which a plugin's
 // minimum host version is checked.
 inline constexpr std::uint32_t kHostVersion = 0x00021100;

@@ -19,7 +19,7 @@ std::vector<std::uint8_t> ExpectedVersionRecord()
     put32(0x004, kExpectedPluginVersion);
     std::memcpy(&bytes[0x008], "Varnel - SFSE Plugin by Dorrik", 30);
     std::memcpy(&bytes[0x108], "Dorrik", 6);
-    put32(0x210, 0x010F0D80);
+    put32(0x210, kExpectedGameRuntime);
     return bytes;
 }
 

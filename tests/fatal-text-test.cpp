@@ -3,16 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
-PluginVersionData RecordWithVersion(std::uint32_t version)
+// A record as the plugin's, with the name and version given.
+PluginVersionData Record(const std::string& name, std::uint32_t version)
 {
-    PluginVersionData record = SFSEPlugin_Version;
+    PluginVersionData record{};
+    std::memcpy(record.name, name.data(), std::min(name.size(), sizeof record.name));
     record.pluginVersion = version;
     return record;
 }
+
+PluginVersionData RecordWithVersion(std::uint32_t version) { return Record("Varnel", version); }
 
 TEST(FatalErrorText, LoadFailureTextIsLaidOutExactly)
 {
@@ -34,7 +40,7 @@ TEST(FatalErrorText, LineNumberIsPlainDecimal)
 
 TEST(FatalErrorText, VersionTextShowsMajorAndMinorOnly)
 {
-    EXPECT_EQ(GetPluginVersionText(), ExpectedMajorMinor());
+    EXPECT_EQ(GetPluginVersionText(RecordWithVersion(kExpectedPluginVersion)), ExpectedMajorMinor());
     const std::pair<std::uint32_t, const char*> cases[] = {
         {EncodeVersion(2, 6, 0, 0), "2.6"},
         {EncodeVersion(2, 6, 3, 1), "2.6"},
@@ -48,76 +54,12 @@ TEST(FatalErrorText, VersionTextShowsMajorAndMinorOnly)
 
 TEST(FatalErrorText, CaptionPartsComeFromTheVersionRecord)
 {
-    EXPECT_EQ(GetPluginName(), "Varnel - SFSE Plugin by Dorrik");
-    EXPECT_EQ(GetPluginName() + " v" + GetPluginVersionText(), "Varnel - SFSE Plugin by Dorrik v" + ExpectedMajorMinor());
-    PluginVersionData full = SFSEPlugin_Version;
+    const PluginVersionData record = Record("Varnel - SFSE Plugin by Dorrik", kExpectedPluginVersion);
+    EXPECT_EQ(GetPluginName(record) + " v" + GetPluginVersionText(record),
+              "Varnel - SFSE Plugin by Dorrik v" + ExpectedMajorMinor());
+    PluginVersionData full = record;
     std::memset(full.name, 'x', sizeof full.name);  // no zero byte at all
     EXPECT_EQ(GetPluginName(full), std::string(256, 'x'));
-}
-
-TEST(FatalErrorText, VersionRecordHoldsTheHostsValues)
-{
-    const auto& record = SFSEPlugin_Version;
-    EXPECT_EQ(record.recordVersion, 1U);
-    EXPECT_EQ(record.pluginVersion, kExpectedPluginVersion);
-    EXPECT_EQ(record.compatibleVersions[0], 0x010F0D80U);
-    for (std::size_t i = 1; i < 16; ++i)
-        EXPECT_EQ(record.compatibleVersions[i], 0U);
-    EXPECT_STREQ(record.author, "Dorrik");
-}
-
-TEST(FatalErrorText, Utf8BecomesWideText)
-{
-    EXPECT_EQ(Utf8ToWide("Varnel v2.6 -> ok\n"), L"Varnel v2.6 -> ok\n");
-    EXPECT_EQ(Utf8ToWide(""), L"");
-    EXPECT_EQ(Utf8ToWide("\xC3\xA9t\xC3\xA9"), L"\u00E9t\u00E9");
-    EXPECT_EQ(Utf8ToWide("\xE2\x82\xAC"), L"\u20AC");
-    EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), L"\U0001F600");
-    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFD" L"b");
-    EXPECT_EQ(Utf8ToWide("\xC3"), L"\uFFFD");
-}
-
-TEST(FatalErrorText, CharactersBeyondSixteenBitsBecomeSurrogatePairs)
-{
-    // Written as numbers, so the expectation does not rest on the compiler's
-    // own conversion. U+1F400 lies on a 1024 boundary above U+10000. Where
-    // wide characters have 32 bits (Linux) the code point stands as it is.
-    struct Case {
-        const char* utf8;
-        std::u32string codePoint;
-        std::u16string utf16;
-    };
-    const Case cases[] = {
-        {"\xF0\x90\x80\x80", {0x10000}, {0xD800, 0xDC00}},
-        {"\xF0\x9F\x90\x80", {0x1F400}, {0xD83D, 0xDC00}},
-        {"\xF0\x9F\x98\x80", {0x1F600}, {0xD83D, 0xDE00}},
-        {"\xF4\x8F\xBF\xBF", {0x10FFFF}, {0xDBFF, 0xDFFF}},
-    };
-    for (const auto& c : cases) {
-        const std::wstring wide = Utf8ToWide(c.utf8);
-        if constexpr (sizeof(wchar_t) == 2)
-            EXPECT_EQ(std::u16string(wide.begin(), wide.end()), c.utf16) << c.utf8;
-        else
-            EXPECT_EQ(std::u32string(wide.begin(), wide.end()), c.codePoint) << c.utf8;
-    }
-}
-
-TEST(FatalErrorText, MalformedUtf8BecomesReplacementCharacters)
-{
-    const std::pair<const char*, const wchar_t*> cases[] = {
-        {"\xC0\xAF", L"\uFFFD\uFFFD"},              // overlong '/', two bytes
-        {"\xC1\xBF", L"\uFFFD\uFFFD"},              // overlong, two bytes
-        {"\xE0\x80\xAF", L"\uFFFD"},               // overlong '/', three bytes
-        {"\xE0\x9F\xBF", L"\uFFFD"},               // overlong U+07FF
-        {"\xF0\x80\x80\xAF", L"\uFFFD"},           // overlong '/', four bytes
-        {"\xF0\x8F\xBF\xBF", L"\uFFFD"},           // overlong U+FFFF
-        {"\xED\xA0\x80", L"\uFFFD"},               // a surrogate, U+D800
-        {"\xED\xBF\xBF", L"\uFFFD"},               // a surrogate, U+DFFF
-        {"\xF4\x90\x80\x80", L"\uFFFD"},           // above U+10FFFF
-        {"\xE0\xA0\x80", L"\u0800"},               // the smallest three-byte form
-    };
-    for (const auto& [utf8, wide] : cases)
-        EXPECT_EQ(Utf8ToWide(utf8), std::wstring(wide)) << utf8;
 }
 
 }  // namespace

@@ -174,7 +174,7 @@ TEST_F(GameTest, ConsoleLineWaitsForTheExecutorObject)
 
 TEST(GameAddresses, EveryAddressHasItsOffsetAndForming)
 {
-    // The plugin's table against the numbers of runtime 1.15.216, by name.
+    // The plugin's table against the runtime's numbers, written here, by name.
     struct Expected {
         const char* name;
         GameAddress declared;

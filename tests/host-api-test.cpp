@@ -63,7 +63,7 @@ TEST(HostApi, IndependenceFlagsAreTheBitsTheHostCounts)
 
 TEST(HostApi, VersionsAreEncodedAsTheHostReadsThem)
 {
-    EXPECT_EQ(EncodeVersion(1, 15, 216, 0), 0x010F0D80U);
+    EXPECT_EQ(EncodeVersion(1, 14, 70, 0), 0x010E0460U);
     EXPECT_EQ(EncodeVersion(2, 6, 0, 0), 0x02060000U);
     EXPECT_EQ(EncodeVersion(255, 255, 4095, 15), 0xFFFFFFFFU);
     EXPECT_EQ(EncodeVersion(0, 0, 1, 0), 0x10U);

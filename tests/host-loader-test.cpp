@@ -258,11 +258,12 @@ TEST_F(HostLoaderTest, AnotherGameVersionRefusesThePlugin)
 
 TEST(HostRuntime, ParsesThreePartVersions)
 {
-    EXPECT_EQ(sim::ParseRuntime("1.15.216"), 0x010F0D80U);
+    EXPECT_EQ(sim::ParseRuntime(sim::RuntimeText()), sim::kGameRuntime);
+    EXPECT_EQ(sim::ParseRuntime("1.14.70"), 0x010E0460U);
     EXPECT_EQ(sim::ParseRuntime("1.15.222"), 0x010F0DE0U);
     EXPECT_EQ(sim::ParseRuntime("255.255.4095"), 0xFFFFFFF0U);
-    for (const char* bad : {"", "1.15", "1.15.216.0", "1.15.x", "256.0.0", "1.256.0", "1.0.4096", "-1.15.216",
-                            "1..216", " 1.15.216", "1.15.216 ", "1.15.216a"}) {
+    for (const char* bad : {"", "1.15", "1.15.222.0", "1.15.x", "256.0.0", "1.256.0", "1.0.4096", "-1.15.222",
+                            "1..222", " 1.15.222", "1.15.222 ", "1.15.222a"}) {
         EXPECT_FALSE(sim::ParseRuntime(bad).has_value()) << bad;
     }
 }

@@ -1,6 +1,7 @@
 // The players' read-me in the zip explains every console line of the
 // command, each as the command prints it.
 #include "command/messages.h"
+#include "plugin/plugin_version.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,14 @@ TEST(PlayersReadMe, LinesAreFollowedByAnExplanation)
             EXPECT_EQ(lines[next].rfind("    ", 0), 0U) << message.text << " has no explanation below it";
         }
     }
+}
+
+TEST(PlayersReadMe, NamesTheRuntimeThePluginIsBuiltFor)
+{
+    bool named = false;
+    for (const std::string& line : ReadMeLines())
+        named = named || line.find("(runtime " VARNEL_GAME_RUNTIME_TEXT ",") != std::string::npos;
+    EXPECT_TRUE(named);
 }
 
 TEST(PlayersReadMe, MatchingTakesEveryPieceInOrder)

@@ -46,7 +46,7 @@ constexpr std::size_t kEchoedWordLength = 40;
 struct Options {
     bool interactive = false;
     fs::path names = "data";
-    std::string runtimeText = "1.15.216";
+    std::string runtimeText = sim::RuntimeText();
     std::uint32_t runtime = sim::kGameRuntime;
     std::optional<fs::path> gameFolder;
 };

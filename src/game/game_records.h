@@ -1,7 +1,8 @@
 #pragma once
 
-// The game's addresses and records, laid out as runtime 1.15.216 has them
-// (the host's are in plugin/host_api.h). Only the fields the plugin uses are named; the
+// The game's addresses and records, laid out as the runtime the plugin is
+// built for has them (VARNEL_GAME_RUNTIME in CMakeLists.txt; the host's
+// records are in plugin/host_api.h). Only the fields the plugin uses are named; the
 // rest is padding that keeps every named field at its offset.
 
 #include <cstddef>
@@ -15,7 +16,7 @@ enum class AddressForming {
 };
 
 struct GameAddress {
-    std::uintptr_t offset;  // from the game's image base, runtime 1.15.216
+    std::uintptr_t offset;  // from the game's image base
     AddressForming formed;
 };
 

@@ -1,10 +1,12 @@
 #include "plugin/fatal_error.h"
 
+#include "text/utf8.h"
+
 #include <windows.h>
 
-void ReportFatalError(std::string message)
+void ReportFatalError(std::string message, const PluginVersionData& record)
 {
-    const std::string caption = GetPluginName() + " v" + GetPluginVersionText();
+    const std::string caption = GetPluginName(record) + " v" + GetPluginVersionText(record);
     {
         const std::wstring wideCaption = Utf8ToWide(caption);
         const std::wstring wideMessage = Utf8ToWide(message);

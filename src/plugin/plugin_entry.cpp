@@ -31,7 +31,7 @@ bool LoadPlugin(const HostInterface* host)
     RememberGameModule(reinterpret_cast<std::uintptr_t>(game));
     if (game == nullptr) {
         const std::string message = ComposeFatalErrorText(kLoadFailureFunction, kLoadFailureLine, kLoadFailureText);
-        ReportFatalError(message);
+        ReportFatalError(message, SFSEPlugin_Version);
         return false;
     }
     // Both interfaces are needed: without one the plugin would be half set up.

@@ -10,7 +10,7 @@ extern "C" constinit const PluginVersionData SFSEPlugin_Version = {
     VARNEL_AUTHOR,
     0,
     0,
-    {EncodeVersion(1, 15, 216, 0)},  // Starfield runtime 1.15.216
+    {EncodeVersion(VARNEL_GAME_RUNTIME_MAJOR, VARNEL_GAME_RUNTIME_MINOR, VARNEL_GAME_RUNTIME_BUILD, 0)},
     0,
     0,
     0,

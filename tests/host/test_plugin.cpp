@@ -4,6 +4,8 @@
 // TEST_PLUGIN_NO_VERSION it exports no version record;
 // TEST_PLUGIN_NO_LOAD    it exports no load function.
 
+#include "sim/game_image.h"
+
 #include <cstdint>
 
 namespace {
@@ -25,7 +27,8 @@ static_assert(sizeof(VersionRecord) == 604);
 
 #if !defined(TEST_PLUGIN_NO_VERSION)
 extern "C" __declspec(dllexport) const VersionRecord SFSEPlugin_Version = {
-    1, 0x01020030, "Test plugin", "Tests", 0, 0, {0x010F0D80}, 0, {0, 0}};
+    1, 0x01020030, "Test plugin", "Tests", 0, 0,
+    {sim::kRuntimeMajor << 24 | sim::kRuntimeMinor << 16 | sim::kRuntimeBuild << 4}, 0, {0, 0}};
 #endif
 
 #if !defined(TEST_PLUGIN_NO_LOAD)

@@ -1,8 +1,9 @@
 #pragma once
 
-// The plugin's version as tests expect to find it, from the numbers CMake's
-// project(VERSION) writes (the one place the version is set), encoded here by
-// hand rather than by the plugin's own encoder.
+// The plugin's version and game runtime as tests expect to find them, from
+// the numbers CMake writes (project(VERSION) and VARNEL_GAME_RUNTIME, the one
+// place each is set), encoded here by hand rather than by the plugin's own
+// encoder.
 
 #include "plugin/plugin_version.h"
 
@@ -12,6 +13,9 @@
 
 inline constexpr std::uint32_t kExpectedPluginVersion =
     VARNEL_VERSION_MAJOR << 24 | VARNEL_VERSION_MINOR << 16 | VARNEL_VERSION_BUILD << 4 | VARNEL_VERSION_SUB_BUILD;
+
+inline constexpr std::uint32_t kExpectedGameRuntime =
+    VARNEL_GAME_RUNTIME_MAJOR << 24 | VARNEL_GAME_RUNTIME_MINOR << 16 | VARNEL_GAME_RUNTIME_BUILD << 4;
 
 // "2.6": what the fatal error box's caption shows.
 inline std::string ExpectedMajorMinor()

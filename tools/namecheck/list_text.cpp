@@ -1,6 +1,6 @@
 #include "list_text.h"
 
-#include "plugin/fatal_error.h"
+#include "text/utf8.h"
 
 #include <cstdio>
 #include <fstream>
