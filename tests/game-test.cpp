@@ -177,7 +177,7 @@ TEST(GameAddresses, EveryAddressHasItsOffsetAndForming)
     // The plugin's table against the runtime's numbers, written here, by name.
     struct Expected {
         const char* name;
-        GameAddress declared;
+        const GameAddress& declared;
         std::uintptr_t offset;
         AddressForming formed;
     };
@@ -196,6 +196,7 @@ TEST(GameAddresses, EveryAddressHasItsOffsetAndForming)
     for (const auto& address : addresses) {
         EXPECT_EQ(address.declared.offset, address.offset) << address.name;
         EXPECT_EQ(address.declared.formed, address.formed) << address.name;
+        EXPECT_STREQ(address.declared.name, address.name);
     }
 }
 

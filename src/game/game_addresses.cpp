@@ -6,67 +6,63 @@
 
 namespace {
 
-// Each address is formed when the table says; a change there must be met here.
-constexpr bool Formed(GameAddress address, AddressForming when) { return address.formed == when; }
-static_assert(Formed(kGameAddressTable.consoleObjectPointer, AddressForming::AtLoad));
-static_assert(Formed(kGameAddressTable.consoleCommandTable, AddressForming::AtLoad));
-static_assert(Formed(kGameAddressTable.consolePrint, AddressForming::AtFirstUse));
-static_assert(Formed(kGameAddressTable.extraDataLookup, AddressForming::AtFirstUse));
-static_assert(Formed(kGameAddressTable.consoleExecutorObjectPointer, AddressForming::AtEachCall));
-static_assert(Formed(kGameAddressTable.consoleLineExecutor, AddressForming::AtEachCall));
-static_assert(Formed(kGameAddressTable.objectName, AddressForming::AtEachCall));
-static_assert(Formed(kGameAddressTable.setDisplayName, AddressForming::AtEachCall));
+using AddressEntry = GameAddress GameAddressTable::*;
 
-// The one place an address is formed from a base.
-template <typename Pointer>
-Pointer AddressIn(std::uintptr_t base, GameAddress address)
-{
-    return reinterpret_cast<Pointer>(base + address.offset);
-}
-
-// Static initialisation, in this order: the image base first, then the two
-// data addresses formed from it.
+// Static initialisation: the image base the addresses formed at load and at
+// first use come from.
 const std::uintptr_t imageBaseAtLoad = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
-void** const consoleObjectSlot = AddressIn<void**>(imageBaseAtLoad, kGameAddressTable.consoleObjectPointer);
-ConsoleCommandEntry* const consoleCommandTable =
-    AddressIn<ConsoleCommandEntry*>(imageBaseAtLoad, kGameAddressTable.consoleCommandTable);
 
 std::uintptr_t gameModule = 0;
 
-using ExtraDataLookupFunction = const void* (*)(void* extraDataList, std::uint8_t type);
-using ObjectNameFunction = const char* (*)(void* object);
-using SetDisplayNameFunction = void (*)(void* extraDataList, const char* name);
-
 std::atomic<AddressFormingObserver> formingObserver{nullptr};
+
+// An address formed at load: by static initialisation, before the host
+// calls anything.
+template <AddressEntry entry>
+struct FormedAtLoad {
+    static inline const std::uintptr_t address =
+        reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr)) + (kGameAddressTable.*entry).offset;
+};
 
 // An address formed at its first use, once. The system's one-time
 // initialisation makes a concurrent first caller wait until the first has
 // stored it.
-struct FirstUseAddress {
-    const char* what;
-    GameAddress address;
+struct FirstUse {
     INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-    std::uintptr_t formed = 0;
+    const GameAddress* entry = nullptr;
+    std::uintptr_t address = 0;
 };
 
-BOOL CALLBACK FormFirstUseAddress(PINIT_ONCE /*once*/, PVOID slot, PVOID* /*context*/)
+BOOL CALLBACK FormFirstUse(PINIT_ONCE /*once*/, PVOID slot, PVOID* /*context*/)
 {
-    auto* firstUse = static_cast<FirstUseAddress*>(slot);
+    auto* firstUse = static_cast<FirstUse*>(slot);
     if (const AddressFormingObserver observer = formingObserver.load())
-        observer(firstUse->what);
-    firstUse->formed = AddressIn<std::uintptr_t>(imageBaseAtLoad, firstUse->address);
+        observer(firstUse->entry->name);
+    firstUse->address = imageBaseAtLoad + firstUse->entry->offset;
     return TRUE;
 }
 
-template <typename Function>
-Function AtFirstUse(FirstUseAddress& firstUse)
+// The address of `entry`, formed when the table says: the one place an
+// address is formed.
+template <typename Pointer, AddressEntry entry>
+Pointer Address()
 {
-    InitOnceExecuteOnce(&firstUse.once, &FormFirstUseAddress, &firstUse, nullptr);
-    return reinterpret_cast<Function>(firstUse.formed);
+    constexpr const GameAddress& address = kGameAddressTable.*entry;
+    if constexpr (address.formed == AddressForming::AtLoad) {
+        return reinterpret_cast<Pointer>(FormedAtLoad<entry>::address);
+    } else if constexpr (address.formed == AddressForming::AtFirstUse) {
+        // Constant-initialised: nothing runs before the first use.
+        static constinit FirstUse firstUse{INIT_ONCE_STATIC_INIT, &address, 0};
+        InitOnceExecuteOnce(&firstUse.once, &FormFirstUse, &firstUse, nullptr);
+        return reinterpret_cast<Pointer>(firstUse.address);
+    } else {
+        return reinterpret_cast<Pointer>(gameModule + address.offset);
+    }
 }
 
-FirstUseAddress consolePrintAddress{"console print", kGameAddressTable.consolePrint};
-FirstUseAddress extraDataLookupAddress{"extra data lookup", kGameAddressTable.extraDataLookup};
+using ExtraDataLookupFunction = const void* (*)(void* extraDataList, std::uint8_t type);
+using ObjectNameFunction = const char* (*)(void* object);
+using SetDisplayNameFunction = void (*)(void* extraDataList, const char* name);
 
 }  // namespace
 
@@ -76,33 +72,39 @@ std::uintptr_t GameModule() { return gameModule; }
 
 void RememberGameModule(std::uintptr_t module) { gameModule = module; }
 
-ConsoleCommandEntry* ConsoleCommandTable() { return consoleCommandTable; }
+ConsoleCommandEntry* ConsoleCommandTable()
+{
+    return Address<ConsoleCommandEntry*, &GameAddressTable::consoleCommandTable>();
+}
 
-void* ConsoleObject() { return *consoleObjectSlot; }
+void* ConsoleObject() { return *Address<void**, &GameAddressTable::consoleObjectPointer>(); }
 
-ConsolePrintFunction ConsolePrintFunctionAddress() { return AtFirstUse<ConsolePrintFunction>(consolePrintAddress); }
+ConsolePrintFunction ConsolePrintFunctionAddress()
+{
+    return Address<ConsolePrintFunction, &GameAddressTable::consolePrint>();
+}
 
 void ObserveAddressForming(AddressFormingObserver observer) { formingObserver = observer; }
 
 ConsoleLineExecutor CurrentConsoleLineExecutor()
 {
-    void* const* objectSlot = AddressIn<void* const*>(gameModule, kGameAddressTable.consoleExecutorObjectPointer);
-    return {AddressIn<ConsoleLineExecutorFunction>(gameModule, kGameAddressTable.consoleLineExecutor), *objectSlot};
+    return {Address<ConsoleLineExecutorFunction, &GameAddressTable::consoleLineExecutor>(),
+            *Address<void* const*, &GameAddressTable::consoleExecutorObjectPointer>()};
 }
 
 const void* LookupExtraData(void* extraDataList, std::uint8_t type)
 {
-    return AtFirstUse<ExtraDataLookupFunction>(extraDataLookupAddress)(extraDataList, type);
+    return Address<ExtraDataLookupFunction, &GameAddressTable::extraDataLookup>()(extraDataList, type);
 }
 
 const char* ObjectName(void* object)
 {
-    return AddressIn<ObjectNameFunction>(gameModule, kGameAddressTable.objectName)(object);
+    return Address<ObjectNameFunction, &GameAddressTable::objectName>()(object);
 }
 
 void SetDisplayNameInGame(void* extraDataList, const char* name)
 {
-    AddressIn<SetDisplayNameFunction>(gameModule, kGameAddressTable.setDisplayName)(extraDataList, name);
+    Address<SetDisplayNameFunction, &GameAddressTable::setDisplayName>()(extraDataList, name);
 }
 
 std::uint8_t ReferenceTypeCode(const GameReference* reference)

@@ -18,9 +18,11 @@ enum class AddressForming {
 struct GameAddress {
     std::uintptr_t offset;  // from the game's image base
     AddressForming formed;
+    const char* name;       // what it is, for those who watch the forming
 };
 
-// Every place in the game the plugin reaches, by name.
+// Every place in the game the plugin reaches, by name. game/game_addresses.cpp
+// forms each as its entry says: adding an address is adding its line here.
 struct GameAddressTable {
     GameAddress consoleObjectPointer;          // data: pointer to the console object, null until made
     GameAddress consoleCommandTable;           // data: first ConsoleCommandEntry
@@ -33,14 +35,14 @@ struct GameAddressTable {
 };
 
 inline constexpr GameAddressTable kGameAddressTable{
-    .consoleObjectPointer = {0x60BBF80, AddressForming::AtLoad},
-    .consoleCommandTable = {0x5D8FB30, AddressForming::AtLoad},
-    .consoleExecutorObjectPointer = {0x619CDD0, AddressForming::AtEachCall},
-    .consolePrint = {0x1E341C0, AddressForming::AtFirstUse},
-    .consoleLineExecutor = {0x1E2B680, AddressForming::AtEachCall},
-    .extraDataLookup = {0x33F370, AddressForming::AtFirstUse},
-    .objectName = {0x5D8360, AddressForming::AtEachCall},
-    .setDisplayName = {0x511970, AddressForming::AtEachCall},
+    .consoleObjectPointer = {0x60BBF80, AddressForming::AtLoad, "console object pointer"},
+    .consoleCommandTable = {0x5D8FB30, AddressForming::AtLoad, "console command table"},
+    .consoleExecutorObjectPointer = {0x619CDD0, AddressForming::AtEachCall, "executor object pointer"},
+    .consolePrint = {0x1E341C0, AddressForming::AtFirstUse, "console print"},
+    .consoleLineExecutor = {0x1E2B680, AddressForming::AtEachCall, "console line executor"},
+    .extraDataLookup = {0x33F370, AddressForming::AtFirstUse, "extra data lookup"},
+    .objectName = {0x5D8360, AddressForming::AtEachCall, "object name"},
+    .setDisplayName = {0x511970, AddressForming::AtEachCall, "set display name"},
 };
 
 // Execute function of a console command. The game passes further arguments;
