@@ -14,9 +14,9 @@ namespace {
 // that counts calls through the wrong slot.
 constexpr std::size_t kSpareSlot = 8;
 HostRecord host;
-alignas(16) std::array<std::uint8_t, sizeof(HostInterface) + kSpareSlot> hostInterface{};
-alignas(16) std::array<std::uint8_t, sizeof(MessagingInterface) + kSpareSlot> messagingInterface{};
-alignas(16) std::array<std::uint8_t, sizeof(CallbackInterface) + kSpareSlot> callbackInterface{};
+alignas(16) std::array<std::uint8_t, sizeof(sfse::HostInterface) + kSpareSlot> hostInterface{};
+alignas(16) std::array<std::uint8_t, sizeof(sfse::MessagingInterface) + kSpareSlot> messagingInterface{};
+alignas(16) std::array<std::uint8_t, sizeof(sfse::CallbackInterface) + kSpareSlot> callbackInterface{};
 
 std::uint64_t WrongSlot()
 {
@@ -41,9 +41,9 @@ void* QueryInterface(std::uint32_t id)
 {
     ThrowIfChosen("queryInterface");
     host.queriedIds.push_back(id);
-    if (id == kMessagingInterfaceId && host.offersMessaging)
+    if (id == sfse::kMessagingInterfaceId && host.offersMessaging)
         return messagingInterface.data();
-    if (id == kCallbackInterfaceId && host.offersCallbacks)
+    if (id == sfse::kCallbackInterfaceId && host.offersCallbacks)
         return callbackInterface.data();
     return nullptr;
 }
@@ -54,7 +54,7 @@ void* QueryInterface(std::uint32_t id)
 constexpr std::uint64_t kListenerRefused = 0xFFFFFFFFFFFFFF00;
 constexpr std::uint64_t kListenerAccepted = 0xFFFFFFFFFFFFFF01;
 
-std::uint64_t RegisterListener(std::uint32_t plugin, const char* sender, HostMessageListener listener)
+std::uint64_t RegisterListener(std::uint32_t plugin, const char* sender, sfse::HostMessageListener listener)
 {
     ThrowIfChosen("registerListener");
     if (plugin > host.pluginCount) {
@@ -65,7 +65,7 @@ std::uint64_t RegisterListener(std::uint32_t plugin, const char* sender, HostMes
     return kListenerAccepted;
 }
 
-bool RegisterCallback(HostCallback callback)
+bool RegisterCallback(sfse::HostCallback callback)
 {
     ThrowIfChosen("registerCallback");
     host.callbacks.push_back(callback);
@@ -89,12 +89,12 @@ void ResetHost()
 {
     host = {};
     FillWithWrongSlots(hostInterface);
-    Store(hostInterface.data(), offsetof(HostInterface, queryInterface), &QueryInterface);
-    Store(hostInterface.data(), offsetof(HostInterface, getPluginHandle), &GetPluginHandle);
+    Store(hostInterface.data(), offsetof(sfse::HostInterface, queryInterface), &QueryInterface);
+    Store(hostInterface.data(), offsetof(sfse::HostInterface, getPluginHandle), &GetPluginHandle);
     FillWithWrongSlots(messagingInterface);
-    Store(messagingInterface.data(), offsetof(MessagingInterface, registerListener), &RegisterListener);
+    Store(messagingInterface.data(), offsetof(sfse::MessagingInterface, registerListener), &RegisterListener);
     FillWithWrongSlots(callbackInterface);
-    Store(callbackInterface.data(), offsetof(CallbackInterface, registerCallback), &RegisterCallback);
+    Store(callbackInterface.data(), offsetof(sfse::CallbackInterface, registerCallback), &RegisterCallback);
 }
 
 const void* HostInterfaceRecord() { return hostInterface.data(); }
@@ -103,12 +103,12 @@ void SendHostMessage(std::uint32_t type)
 {
     // The fields around the type hold its complement, so a listener that
     // reads the wrong field sees another type.
-    alignas(16) std::array<std::uint8_t, sizeof(HostMessage) + 8> message{};
+    alignas(16) std::array<std::uint8_t, sizeof(sfse::HostMessage) + 8> message{};
     for (std::size_t at = 0; at < message.size(); at += 4)
         Store<std::uint32_t>(message.data(), at, ~type);
-    Store(message.data(), offsetof(HostMessage, type), type);
+    Store(message.data(), offsetof(sfse::HostMessage, type), type);
     for (const auto& registration : host.listeners)
-        registration.listener(reinterpret_cast<HostMessage*>(message.data()));
+        registration.listener(reinterpret_cast<sfse::HostMessage*>(message.data()));
 }
 
 }  // namespace sim

@@ -14,7 +14,7 @@ namespace sim {
 struct ListenerRegistration {
     std::uint32_t plugin;
     std::string sender;  // "(null)" when the plugin passed none
-    HostMessageListener listener;
+    sfse::HostMessageListener listener;
 };
 
 struct HostRecord {
@@ -35,7 +35,7 @@ struct HostRecord {
     std::vector<std::uint32_t> queriedIds;
     std::vector<ListenerRegistration> listeners;  // those accepted
     std::vector<std::uint32_t> refusedListeners;  // plugin handles of those refused
-    std::vector<HostCallback> callbacks;  // given to interface 3
+    std::vector<sfse::HostCallback> callbacks;  // given to interface 3
     int wrongSlotCalls = 0;        // calls through a slot the host does not offer
 };
 

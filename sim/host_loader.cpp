@@ -54,15 +54,15 @@ void Fail(HostReport& report, PluginState& plugin, const std::string& reason, st
 }
 
 // The checks on the host's copy of the record; empty when it passes.
-std::string CheckRecord(const PluginVersionData& record, const HostStartup& startup)
+std::string CheckRecord(const sfse::PluginVersionData& record, const HostStartup& startup)
 {
     if (record.recordVersion == 0)
         return "disabled, bad version data";
     if (record.name[0] == 0)
         return "disabled, no name specified";
     const bool independent =
-        (record.addressIndependence & (kAddressIndependentBySignatures | kAddressIndependentByAddressLibrary)) != 0 &&
-        (record.structureIndependence & (kStructureIndependentNoStructures | kStructureIndependentLayout11470)) != 0 &&
+        (record.addressIndependence & (sfse::kAddressIndependentBySignatures | sfse::kAddressIndependentByAddressLibrary)) != 0 &&
+        (record.structureIndependence & (sfse::kStructureIndependentNoStructures | sfse::kStructureIndependentLayout11470)) != 0 &&
         record.breakingChanges == 0;
     if (!independent) {
         bool compatible = false;
@@ -97,10 +97,10 @@ void Scan(HostReport& report, PluginState& plugin, const fs::path& path, const H
         FreeLibrary(mapped);
         return Fail(report, plugin, "no version data");
     }
-    PluginVersionData record;
+    sfse::PluginVersionData record;
     std::memcpy(&record, exported, sizeof record);
     FreeLibrary(mapped);
-    record.name[kPluginNameSize - 1] = 0;
+    record.name[sfse::kPluginNameSize - 1] = 0;
     plugin.dataVersion = record.recordVersion;
     plugin.pluginVersion = record.pluginVersion;
     plugin.name = record.name;
@@ -313,8 +313,8 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
     }
     if (std::string box = MessageBoxText(report.plugins); !box.empty())
         report.messageBox = std::move(box);
-    SendHostMessage(kHostMessagePostLoad);
-    SendHostMessage(kHostMessagePostPostLoad);
+    SendHostMessage(sfse::kHostMessagePostLoad);
+    SendHostMessage(sfse::kHostMessagePostPostLoad);
     return report;
 }
 
@@ -331,8 +331,8 @@ void UnloadPlugins(HostReport& report)
 
 void SendDataLoadedMessages()
 {
-    SendHostMessage(kHostMessageDataLoaded);
-    SendHostMessage(kHostMessagePostDataLoaded);
+    SendHostMessage(sfse::kHostMessageDataLoaded);
+    SendHostMessage(sfse::kHostMessagePostDataLoaded);
 }
 
 std::string RuntimeText()

@@ -17,7 +17,7 @@
 namespace sim {
 
 // The simulated game's runtime, as the game reports it.
-inline constexpr std::uint32_t kGameRuntime = EncodeVersion(kRuntimeMajor, kRuntimeMinor, kRuntimeBuild, 0);
+inline constexpr std::uint32_t kGameRuntime = sfse::EncodeVersion(kRuntimeMajor, kRuntimeMinor, kRuntimeBuild, 0);
 
 // "A.B.C" of the simulated game's runtime.
 std::string RuntimeText();

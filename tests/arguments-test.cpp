@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+using namespace varnel;  // the product under test
+
 namespace {
 
 using namespace std::string_literals;

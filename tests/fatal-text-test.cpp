@@ -7,18 +7,20 @@
 #include <cstring>
 #include <string>
 
+using namespace varnel;  // the product under test
+
 namespace {
 
 // A record as the plugin's, with the name and version given.
-PluginVersionData Record(const std::string& name, std::uint32_t version)
+sfse::PluginVersionData Record(const std::string& name, std::uint32_t version)
 {
-    PluginVersionData record{};
+    sfse::PluginVersionData record{};
     std::memcpy(record.name, name.data(), std::min(name.size(), sizeof record.name));
     record.pluginVersion = version;
     return record;
 }
 
-PluginVersionData RecordWithVersion(std::uint32_t version) { return Record("Varnel", version); }
+sfse::PluginVersionData RecordWithVersion(std::uint32_t version) { return Record("Varnel", version); }
 
 TEST(FatalErrorText, LoadFailureTextIsLaidOutExactly)
 {
@@ -42,11 +44,11 @@ TEST(FatalErrorText, VersionTextShowsMajorAndMinorOnly)
 {
     EXPECT_EQ(GetPluginVersionText(RecordWithVersion(kExpectedPluginVersion)), ExpectedMajorMinor());
     const std::pair<std::uint32_t, const char*> cases[] = {
-        {EncodeVersion(2, 6, 0, 0), "2.6"},
-        {EncodeVersion(2, 6, 3, 1), "2.6"},
-        {EncodeVersion(2, 0, 0, 0), "2.0"},
-        {EncodeVersion(10, 6, 0, 0), "10.6"},
-        {EncodeVersion(255, 255, 4095, 15), "255.255"},
+        {sfse::EncodeVersion(2, 6, 0, 0), "2.6"},
+        {sfse::EncodeVersion(2, 6, 3, 1), "2.6"},
+        {sfse::EncodeVersion(2, 0, 0, 0), "2.0"},
+        {sfse::EncodeVersion(10, 6, 0, 0), "10.6"},
+        {sfse::EncodeVersion(255, 255, 4095, 15), "255.255"},
     };
     for (const auto& [version, text] : cases)
         EXPECT_EQ(GetPluginVersionText(RecordWithVersion(version)), text);
@@ -54,10 +56,10 @@ TEST(FatalErrorText, VersionTextShowsMajorAndMinorOnly)
 
 TEST(FatalErrorText, CaptionPartsComeFromTheVersionRecord)
 {
-    const PluginVersionData record = Record("Varnel - SFSE Plugin by Dorrik", kExpectedPluginVersion);
+    const sfse::PluginVersionData record = Record("Varnel - SFSE Plugin by Dorrik", kExpectedPluginVersion);
     EXPECT_EQ(GetPluginName(record) + " v" + GetPluginVersionText(record),
               "Varnel - SFSE Plugin by Dorrik v" + ExpectedMajorMinor());
-    PluginVersionData full = record;
+    sfse::PluginVersionData full = record;
     std::memset(full.name, 'x', sizeof full.name);  // no zero byte at all
     EXPECT_EQ(GetPluginName(full), std::string(256, 'x'));
 }

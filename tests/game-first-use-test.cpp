@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+using namespace varnel;  // the product under test
+
 namespace {
 
 std::mutex formingMutex;

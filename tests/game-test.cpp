@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+using namespace varnel;  // the product under test
+
 namespace {
 
 using GameTest = SimulatedGameTest;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace varnel;  // the product under test
+
 namespace {
 
 std::vector<std::string> ReadMeLines()

@@ -5,6 +5,8 @@
 
 #include <string>
 
+using namespace varnel;  // the product under test
+
 namespace {
 
 TEST(Utf8Text, Utf8BecomesWideText)

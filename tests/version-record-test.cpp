@@ -9,7 +9,7 @@ namespace {
 
 TEST(VersionRecord, HoldsWhatCMakeSets)
 {
-    const PluginVersionData& record = SFSEPlugin_Version;
+    const sfse::PluginVersionData& record = SFSEPlugin_Version;
     EXPECT_EQ(record.recordVersion, 1U);
     EXPECT_EQ(record.pluginVersion, kExpectedPluginVersion);
     EXPECT_STREQ(record.name, VARNEL_PLUGIN_NAME);

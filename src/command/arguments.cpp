@@ -1,5 +1,7 @@
 #include "command/arguments.h"
 
+namespace varnel {
+
 namespace {
 
 constexpr std::uint8_t kLongHeaderMark = 28;
@@ -22,3 +24,5 @@ Parameters DecodeCommandArguments(const std::uint8_t* block)
     }
     return parameters;
 }
+
+}  // namespace varnel

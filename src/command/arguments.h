@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace varnel {
+
 // One owned string per argument, in order; a zero byte inside an argument stays.
 using Parameters = std::vector<std::string>;
 
@@ -14,3 +16,5 @@ using Parameters = std::vector<std::string>;
 // else at offset 4; the arguments start two bytes after the count, each a
 // length byte, one unread byte and that many bytes of text.
 Parameters DecodeCommandArguments(const std::uint8_t* block);
+
+}  // namespace varnel

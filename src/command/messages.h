@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace varnel {
+
 enum class CommandMessage : std::uint8_t {
     NoSelectedReference,
     NotAnActor,
@@ -117,3 +119,5 @@ inline std::string FillIn(std::string_view text, std::initializer_list<std::stri
     }
     return filled;
 }
+
+}  // namespace varnel

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <charconv>
 
+namespace varnel {
+
 namespace {
 
 constexpr std::size_t kFormIdDigits = 8;
@@ -86,3 +88,5 @@ bool SetDisplayName(void* extraDataList, const char* name)
     SetDisplayNameInGame(extraDataList, name);
     return true;
 }
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace varnel {
+
 // The FormID as exactly 8 upper-case hexadecimal digits; empty for null.
 std::string FormIdToText(const GameReference* reference);
 
@@ -19,3 +21,5 @@ std::string GetDisplayName(const GameReference* reference);
 // False, with nothing called, when either is null; true otherwise, whether
 // or not the game took the name.
 bool SetDisplayName(void* extraDataList, const char* name);
+
+}  // namespace varnel

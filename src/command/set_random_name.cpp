@@ -12,6 +12,8 @@
 #include <exception>
 #include <string>
 
+namespace varnel {
+
 namespace {
 
 // The list for the argument, compared as NUL-terminated text; null for any
@@ -98,3 +100,5 @@ bool ExecuteSetRandomName(const void* /*parameterInfo*/, const std::uint8_t* com
     }
     return false;
 }
+
+}  // namespace varnel

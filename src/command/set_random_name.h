@@ -6,8 +6,12 @@
 
 #include <cstdint>
 
+namespace varnel {
+
 // Execute function of the command, as the game calls it. Every failure
 // prints its console line (command/messages.h; a missing list two) and gives
 // false; nothing is thrown out of it.
 bool ExecuteSetRandomName(const void* parameterInfo, const std::uint8_t* compiledBlock,
                           void* selectedReference) noexcept;
+
+}  // namespace varnel

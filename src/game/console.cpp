@@ -4,6 +4,8 @@
 
 #include <cstdarg>
 
+namespace varnel {
+
 void ConsolePrint(const char* format, ...)
 {
     void* console = ConsoleObject();
@@ -23,3 +25,5 @@ bool ExecuteConsoleLine(const char* commandLine)
     executor.function(executor.object, commandLine);
     return true;
 }
+
+}  // namespace varnel

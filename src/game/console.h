@@ -1,5 +1,7 @@
 #pragma once
 
+namespace varnel {
+
 // The game console as the rest of the plugin sees it, on top of the game's
 // own functions (console.cpp). Only the command prints; tests see its lines
 // in the simulated game's console.
@@ -16,3 +18,5 @@ void ConsolePrint(const char* format, ...)
 // the game keeps for that. False, with nothing run, while the game has not
 // made that object yet.
 bool ExecuteConsoleLine(const char* commandLine);
+
+}  // namespace varnel

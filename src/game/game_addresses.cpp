@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+namespace varnel {
+
 namespace {
 
 using AddressEntry = GameAddress GameAddressTable::*;
@@ -111,3 +113,5 @@ std::uint8_t ReferenceTypeCode(const GameReference* reference)
 {
     return reference->vtable->typeCode(reference);
 }
+
+}  // namespace varnel

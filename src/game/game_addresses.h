@@ -9,6 +9,8 @@
 #include <cstdarg>
 #include <cstdint>
 
+namespace varnel {
+
 // The main module as GetModuleHandleA gave it when this library loaded.
 std::uintptr_t ImageBaseAtLoad();
 
@@ -47,3 +49,5 @@ using AddressFormingObserver = void (*)(const char* address);
 void ObserveAddressForming(AddressFormingObserver observer);
 // Formed at each call from GameModule().
 ConsoleLineExecutor CurrentConsoleLineExecutor();
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace varnel {
+
 // When the plugin forms an address from the game's image base.
 enum class AddressForming {
     AtLoad,      // by static initialisation, from GetModuleHandleA, before the host calls anything
@@ -136,3 +138,5 @@ struct DisplayNameExtra {
 static_assert(offsetof(DisplayNameExtra, name) == 0x18);
 
 inline constexpr std::uint8_t kDisplayNameExtraType = 150;
+
+}  // namespace varnel

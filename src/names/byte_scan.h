@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <emmintrin.h>
 
+namespace varnel {
+
 inline __m128i LoadSixteenBytes(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
 
 // The first `byte` in [begin, end), or end.
@@ -43,3 +45,5 @@ inline std::int64_t CountLineFeeds(const char* begin, const char* end)
     }
     return feeds + std::count(begin, end, kLineFeed);
 }
+
+}  // namespace varnel

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+namespace varnel {
+
 // A list file opened for one pass.
 struct ListFile {
     std::intptr_t handle = -1;  // the platform's handle; -1 when not open
@@ -31,3 +33,5 @@ void CloseListFile(ListFile& file) noexcept;
 // absent. Throws std::bad_alloc when memory runs out, which must not pass
 // for an absent list.
 bool ListFileExists(const std::string& path);
+
+}  // namespace varnel

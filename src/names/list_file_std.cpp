@@ -7,6 +7,8 @@
 #include <fstream>
 #include <memory>
 
+namespace varnel {
+
 namespace {
 
 std::filesystem::path PathOf(const std::string& utf8)
@@ -56,3 +58,5 @@ bool ListFileExists(const std::string& path)
     std::error_code error;
     return std::filesystem::exists(PathOf(path), error) && !error;
 }
+
+}  // namespace varnel

@@ -9,6 +9,8 @@
 #include <limits>
 #include <memory>
 
+namespace varnel {
+
 namespace {
 
 // Reads start small, so a name near the top is found after little reading,
@@ -231,3 +233,5 @@ std::string ReadNameAt(std::string fileName, std::int32_t lineNumber) noexcept
         return {};
     }
 }
+
+}  // namespace varnel

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace varnel {
+
 // Name lists: plain text, one name per line, read with the Windows text-mode
 // rules on every platform (CR directly before LF dropped, a lone CR kept,
 // 0x1A ends the input). Lines are numbered from 1 and empty lines count.
@@ -43,3 +45,5 @@ std::string ReadNameAtInFile(const std::string& path, std::int32_t lineNumber) n
 // be opened or reading fails part-way.
 bool VisitLinesInFile(const std::string& path,
                       const std::function<void(const std::string& line)>& visit) noexcept;
+
+}  // namespace varnel

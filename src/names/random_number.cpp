@@ -2,6 +2,8 @@
 
 #include <random>
 
+namespace varnel {
+
 std::int32_t DrawRandomNumberFromSeed(std::uint32_t seed, std::int32_t n)
 {
     if (n < 1)
@@ -21,3 +23,5 @@ std::int32_t DrawRandomNumber(std::int32_t n)
     std::random_device device;
     return DrawRandomNumberFromSeed(device(), n);
 }
+
+}  // namespace varnel

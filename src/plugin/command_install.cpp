@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+namespace varnel {
+
 namespace {
 
 ConsoleCommandEntry* FindCommand(ConsoleCommandEntry* table, const char* name)
@@ -35,3 +37,5 @@ void InstallSetRandomName(ConsoleCommandEntry* table)
     entry->execute = &ExecuteSetRandomName;
     entry->parameters = parameters;
 }
+
+}  // namespace varnel

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
-void ReportFatalError(std::string message, const PluginVersionData& record)
+namespace varnel {
+
+void ReportFatalError(std::string message, const sfse::PluginVersionData& record)
 {
     const std::string caption = GetPluginName(record) + " v" + GetPluginVersionText(record);
     {
@@ -14,3 +16,5 @@ void ReportFatalError(std::string message, const PluginVersionData& record)
     }
     TerminateProcess(GetCurrentProcess(), 0);
 }
+
+}  // namespace varnel

@@ -9,6 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// The host's names: the script extender's, neither the plugin's nor the
+// simulation's.
+namespace sfse {
+
 // ---- The version record (export SFSEPlugin_Version) ----
 
 // Plugin and game versions: major in bits 24 to 31, minor in 16 to 23, build
@@ -104,7 +108,9 @@ struct CallbackInterface {
 static_assert(sizeof(CallbackInterface) == 0x10);
 static_assert(offsetof(CallbackInterface, registerCallback) == 0x08);
 
+}  // namespace sfse
+
 // ---- The plugin's exports ----
 
-extern "C" const PluginVersionData SFSEPlugin_Version;
-extern "C" bool SFSEPlugin_Load(const HostInterface* host) noexcept;
+extern "C" const sfse::PluginVersionData SFSEPlugin_Version;
+extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept;

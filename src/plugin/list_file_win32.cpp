@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace varnel {
+
 namespace {
 
 // The UTF-8 path as Windows takes it; empty when it is not valid UTF-8.
@@ -68,3 +70,5 @@ bool ListFileExists(const std::string& path)
     const std::wstring wide = WidePath(path);
     return !wide.empty() && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+}  // namespace varnel

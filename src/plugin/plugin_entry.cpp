@@ -8,14 +8,16 @@
 
 #include <windows.h>
 
+namespace varnel {
+
 namespace {
 
 std::uint32_t pluginHandle = 0;
 
-void OnHostMessage(HostMessage* message) noexcept
+void OnHostMessage(sfse::HostMessage* message) noexcept
 {
     try {
-        if (message->type == kHostMessageDataLoaded)
+        if (message->type == sfse::kHostMessageDataLoaded)
             InstallSetRandomName(ConsoleCommandTable());
     } catch (...) {
         // Nothing may reach the host.
@@ -24,7 +26,7 @@ void OnHostMessage(HostMessage* message) noexcept
 
 void EmptyCallback(void* /*argument*/) {}
 
-bool LoadPlugin(const HostInterface* host)
+bool LoadPlugin(const sfse::HostInterface* host)
 {
     pluginHandle = host->getPluginHandle();
     const HMODULE game = GetModuleHandleW(nullptr);
@@ -35,8 +37,8 @@ bool LoadPlugin(const HostInterface* host)
         return false;
     }
     // Both interfaces are needed: without one the plugin would be half set up.
-    const auto* messaging = static_cast<const MessagingInterface*>(host->queryInterface(kMessagingInterfaceId));
-    const auto* callbacks = static_cast<const CallbackInterface*>(host->queryInterface(kCallbackInterfaceId));
+    const auto* messaging = static_cast<const sfse::MessagingInterface*>(host->queryInterface(sfse::kMessagingInterfaceId));
+    const auto* callbacks = static_cast<const sfse::CallbackInterface*>(host->queryInterface(sfse::kCallbackInterfaceId));
     if (messaging == nullptr || callbacks == nullptr)
         return false;
     // A refused listener would never hear of the game's data, so the command
@@ -49,11 +51,14 @@ bool LoadPlugin(const HostInterface* host)
 }
 
 }  // namespace
+}  // namespace varnel
 
-extern "C" bool SFSEPlugin_Load(const HostInterface* host) noexcept
+// The exports and Windows' entry point, with C linkage under their exact
+// names, outside every namespace.
+extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
 {
     try {
-        return LoadPlugin(host);
+        return varnel::LoadPlugin(host);
     } catch (...) {
         return false;
     }

@@ -1,5 +1,7 @@
 #include "text/utf8.h"
 
+namespace varnel {
+
 char32_t DecodeUtf8(std::string_view text, std::size_t& at)
 {
     const auto lead = static_cast<unsigned char>(text[at++]);
@@ -36,3 +38,5 @@ std::wstring Utf8ToWide(const std::string& text)
     }
     return wide;
 }
+
+}  // namespace varnel

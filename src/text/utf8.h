@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace varnel {
+
 // UTF-8 to UTF-16 wide text; a byte that is not valid UTF-8 becomes U+FFFD.
 std::wstring Utf8ToWide(const std::string& text);
 
@@ -16,3 +18,5 @@ std::wstring Utf8ToWide(const std::string& text);
 // U+10FFFF, cut short) gives kReplacementCharacter.
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 char32_t DecodeUtf8(std::string_view text, std::size_t& at);
+
+}  // namespace varnel

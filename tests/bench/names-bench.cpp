@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+using namespace varnel;  // the product under test
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+using namespace varnel;  // the product under test
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::size_t at = 0;

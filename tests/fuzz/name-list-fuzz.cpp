@@ -14,6 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace varnel;  // the product under test
+
 namespace {
 
 std::vector<std::string> ModelLines(const std::string& bytes)

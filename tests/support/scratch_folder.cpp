@@ -6,6 +6,8 @@
 #include <iterator>
 #include <random>
 
+using namespace varnel;
+
 ScratchFolder EnterScratchFolder()
 {
     // Test processes run side by side: each folder gets a random name.

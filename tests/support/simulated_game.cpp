@@ -2,6 +2,8 @@
 
 #include "game/game_addresses.h"
 
+using namespace varnel;
+
 void SimulatedGameTest::SetUp()
 {
     sim::StartGame();

@@ -18,5 +18,7 @@ protected:
 };
 
 // The selected reference as the plugin's own record type.
+namespace varnel {
 struct GameReference;
-const GameReference* AsGameReference(sim::Reference& reference);
+}
+const varnel::GameReference* AsGameReference(sim::Reference& reference);

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+namespace varnel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -188,3 +190,5 @@ bool WaitBeforeClosing(unsigned processesOnConsole, bool outputToConsole)
 {
     return processesOnConsole == 1 && outputToConsole;
 }
+
+}  // namespace varnel

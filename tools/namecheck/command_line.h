@@ -7,6 +7,8 @@
 #include <ostream>
 #include <vector>
 
+namespace varnel {
+
 // Exit status: 0 every list is good; 1 a list will make some commands fail
 // or show wrong names; 2 usage or I/O error.
 int RunNameCheck(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err);
@@ -18,3 +20,5 @@ int RunNameCheck(const std::vector<std::filesystem::path>& arguments, std::ostre
 bool WaitBeforeClosing(unsigned processesOnConsole, bool outputToConsole);
 
 inline constexpr const char* kPressEnterToClose = "Press Enter to close this window.";
+
+}  // namespace varnel

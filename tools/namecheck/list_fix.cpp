@@ -7,6 +7,8 @@
 #include <set>
 #include <vector>
 
+namespace varnel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -161,3 +163,5 @@ FixOutcome FixList(const fs::path& input, const fs::path& output, bool force)
     return {true, ShownPath(PathText(output)) + ": wrote " + std::to_string(count) + (count == 1 ? " name" : " names") +
                       " from " + ShownPath(PathText(input)) + ", UTF-8 with CR LF line ends" + Changes(cleaning, note)};
 }
+
+}  // namespace varnel

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+namespace varnel {
+
 struct FixOutcome {
     bool written = false;
     std::string message;  // what was done, or why nothing was written; starts with the file it is about
@@ -15,3 +17,5 @@ struct FixOutcome {
 
 // Never writes over `input`; refuses an `output` that exists unless `force`.
 FixOutcome FixList(const std::filesystem::path& input, const std::filesystem::path& output, bool force);
+
+}  // namespace varnel

@@ -10,6 +10,8 @@
 #include <optional>
 #include <sstream>
 
+namespace varnel {
+
 namespace {
 
 std::string CutAtNul(const std::string& line) { return line.substr(0, line.find('\0')); }
@@ -446,3 +448,5 @@ std::string ReportAsJson(const ListReport& report)
     out << "], \"replacedInvalidUtf8\": " << (replaced ? "true" : "false") << "}";
     return out.str();
 }
+
+}  // namespace varnel

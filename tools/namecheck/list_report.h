@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+namespace varnel {
+
 struct NameChance {
     std::string name;
     std::int64_t lineNumber;  // the line that holds it
@@ -89,3 +91,5 @@ inline constexpr std::size_t kShownDuplicates = 5;
 std::string ReportAsText(const ListReport& report);
 // One JSON object for the report; a run prints them as one JSON document.
 std::string ReportAsJson(const ListReport& report);
+
+}  // namespace varnel

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+namespace varnel {
+
 namespace {
 
 // The sequence at `at` is well-formed UTF-8 (moves `at` past it either way).
@@ -137,3 +139,5 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
     }
     return out;
 }
+
+}  // namespace varnel

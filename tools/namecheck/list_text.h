@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace varnel {
+
 enum class Encoding {
     Utf8,          // valid UTF-8 (plain ASCII included): what the game expects
     Utf16WithMark, // Notepad's "Unicode": a byte-order mark, then UTF-16
@@ -36,3 +38,5 @@ std::string ValidUtf8(std::string_view text, bool& replaced);
 
 // UTF-16 bytes (no mark) to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+
+}  // namespace varnel

@@ -22,7 +22,7 @@ int Run(int argc, Character** argv, std::ostream& out, std::ostream& err)
 {
     try {
         const std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
-        return RunNameCheck(arguments, out, err);
+        return varnel::RunNameCheck(arguments, out, err);
     } catch (const std::exception& error) {
         err << "Varnel_NameCheck: " << error.what() << "\n";
     } catch (...) {
@@ -39,9 +39,9 @@ int wmain(int argc, wchar_t** argv)
     std::ostringstream out;
     std::ostringstream err;
     const int status = Run(argc, argv, out, err);
-    WriteStandardError(err.str());
-    WriteStandardOutput(out.str());
-    HoldWindowIfOwnConsole();
+    varnel::WriteStandardError(err.str());
+    varnel::WriteStandardOutput(out.str());
+    varnel::HoldWindowIfOwnConsole();
     return status;
 }
 #else

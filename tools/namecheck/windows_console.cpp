@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace varnel {
+
 namespace {
 
 bool IsConsole(HANDLE handle)
@@ -49,3 +51,5 @@ void HoldWindowIfOwnConsole()
     if (IsConsole(input))
         ReadConsoleW(input, typed, 64, &read, nullptr);
 }
+
+}  // namespace varnel

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace varnel {
+
 // Writes UTF-8 `text` to standard output or standard error: to a console as
 // the characters it stands for, to a file or a pipe as the UTF-8 bytes.
 void WriteStandardOutput(const std::string& text);
@@ -13,3 +15,5 @@ void WriteStandardError(const std::string& text);
 // When the program is alone on its console and shows its output there,
 // asks for Enter and waits for it (see WaitBeforeClosing).
 void HoldWindowIfOwnConsole();
+
+}  // namespace varnel
