@@ -11,9 +11,11 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz >/dev/null
 scratch=$(mktemp -d /tmp/varnel-fuzz.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
-for target in name_list arguments; do
+# The targets are those tests/fuzz/CMakeLists.txt builds, each with its
+# corpus folder of the same name.
+for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
+  target=$(basename "$fuzzer" _fuzz)
   mkdir -p "$scratch/$target"
-  fuzzer=build/fuzz/tests/fuzz/${target}_fuzz
   "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$scratch/$target" "tests/fuzz/corpus/$target" \
     2>"$scratch/$target.log" || { tail -n 40 "$scratch/$target.log"; exit 1; }
   echo "$target: $(grep -E 'stat::number_of_executed_units' "$scratch/$target.log" | awk '{print $2}') executions, no findings"

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Installs everything the native, sanitizer and Windows builds need.
+# Installs what the builds, the tests and the demo use, and nothing else.
 # Idempotent: returns at once when every package is already present.
 set -euo pipefail
 
 packages=(
-  g++ cmake make ninja-build
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang-14 libclang-rt-14-dev clang-tidy cppcheck valgrind
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine64
-  zip unzip jq
+  g++ cmake ninja-build googletest libgtest-dev          # native build and tests
+  clang-14 libclang-rt-14-dev clang-tidy cppcheck jq     # fuzzing, sanitizers, static checks
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine64  # Windows build
+  zip unzip procps                                       # the zips; pgrep for the demo's terminal test
 )
 
 missing=()

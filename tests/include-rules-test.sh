@@ -1,0 +1,54 @@
+#!/bin/sh
+# Every #include in src/, sim/ and tools/ is one the may-include table of
+# docs/ARCHITECTURE.md allows: the table is read from the document itself, so
+# the two cannot drift apart. A file may include its own folder's headers,
+# the standard library, and what its row lists; "Windows" allows the Windows
+# headers. Anything else (src/ reaching into sim/, names/ into game/) fails.
+# Usage: include-rules-test.sh SOURCE_DIR
+set -u
+root=$1
+doc=$root/docs/ARCHITECTURE.md
+status=0
+rows=$(sed -n 's/^| `\(src\/[a-z]*\/\|sim\/\|tools\/\)` |.*| \([^|]*\) |$/\1|\2/p' "$doc")
+[ "$(printf '%s\n' "$rows" | grep -c .)" -ge 7 ] || { echo "no may-include table in $doc"; exit 1; }
+checked=0
+
+# allowed ROW_FOLDER INCLUDE: true when the row allows it.
+allowed() {
+  folder=$1
+  include=$2
+  listed=$(printf '%s\n' "$rows" | sed -n "s#^$folder|##p")
+  case $folder in
+    src/*) own=${folder#src/} ;;
+    sim/) own=sim/ ;;
+    *) own= ;;
+  esac
+  case $include in
+    windows.h|winver.h) case $listed in *Windows*) return 0 ;; *) return 1 ;; esac ;;
+  esac
+  [ -n "$own" ] && case $include in "$own"*) return 0 ;; esac
+  [ -z "$own" ] && case $include in */*) ;; *) return 0 ;; esac
+  for token in $(printf '%s\n' "$listed" | grep -o '`[^`]*`' | tr -d '`'); do
+    case $token in
+      */) case $include in "$token"*) return 0 ;; esac ;;
+      *) [ "$include" = "$token" ] && return 0 ;;
+    esac
+  done
+  return 1
+}
+
+for folder in $(printf '%s\n' "$rows" | cut -d'|' -f1); do
+  for file in $(cd "$root" && find "$folder" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.rc' \) | sort); do
+    for include in $(sed -n 's/^#include "\([^"]*\)".*/\1/p; s/^#include <\(windows\.h\|winver\.h\)>.*/\1/p' \
+                     "$root/$file"); do
+      checked=$((checked + 1))
+      if ! allowed "$folder" "$include"; then
+        echo "$file includes $include, which docs/ARCHITECTURE.md does not allow $folder"
+        status=1
+      fi
+    done
+  done
+done
+echo "$checked includes checked against the may-include table"
+[ "$checked" -ge 50 ] || { echo "expected the includes of src/, sim/ and tools/"; status=1; }
+exit $status
