@@ -1,5 +1,5 @@
 // The DLL file as the host and Windows see it, without running its code.
-#include "sim/host_loader.h"
+#include "sim/host/pe_image.h"
 #include "support/expected_version.h"
 
 #include <gtest/gtest.h>

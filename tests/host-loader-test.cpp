@@ -1,11 +1,11 @@
 // The simulated host's start-up, as the real host runs it on the plugins in
 // Data\SFSE\Plugins: the real DLL, patched copies of it and plugins that go
 // wrong.
-#include "sim/command_table.h"
-#include "sim/console.h"
-#include "sim/game_image.h"
-#include "sim/host.h"
-#include "sim/host_loader.h"
+#include "sim/game/command_table.h"
+#include "sim/game/console.h"
+#include "sim/game/game_image.h"
+#include "sim/host/host.h"
+#include "sim/host/host_loader.h"
 #include "support/expected_version.h"
 #include "support/scratch_folder.h"
 
@@ -60,10 +60,7 @@ protected:
         scratch_ = EnterScratchFolder();
         plugins_ = fs::path("Data") / "SFSE" / "Plugins";
         fs::create_directories(plugins_);
-        sim::StartGame();
-        sim::MakeConsole();
-        sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
-        sim::LayCommandTable(sim::GameCommands());
+        sim::StartRunningGame();
     }
     void TearDown() override
     {

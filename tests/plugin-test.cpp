@@ -1,10 +1,10 @@
 // The real DLL, loaded into the simulated game as the host loads it.
-#include "sim/command_table.h"
-#include "sim/console.h"
-#include "sim/game_image.h"
-#include "sim/host.h"
-#include "sim/plugin_host.h"
-#include "sim/references.h"
+#include "sim/game/command_table.h"
+#include "sim/game/console.h"
+#include "sim/game/game_image.h"
+#include "sim/host/host.h"
+#include "support/plugin_loader.h"
+#include "sim/game/references.h"
 #include "support/expected_version.h"
 #include "support/scratch_folder.h"
 
@@ -17,9 +17,9 @@
 
 namespace {
 
-const sim::LoadedPlugin& Plugin()
+const LoadedPlugin& Plugin()
 {
-    static const sim::LoadedPlugin plugin = sim::LoadPluginLibrary("Varnel.dll");
+    static const LoadedPlugin plugin = LoadPluginLibrary("Varnel.dll");
     return plugin;
 }
 
@@ -41,9 +41,7 @@ class PluginTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        sim::StartGame();
-        sim::MakeConsole();
-        sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
+        sim::StartRunningGame();
         ASSERT_NE(Plugin().module, nullptr) << "Varnel.dll did not load";
         ASSERT_NE(Plugin().load, nullptr);
     }
@@ -355,11 +353,11 @@ BOOL WINAPI RecordTermination(HANDLE process, UINT exitCode)
 TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
 {
     void* module = Plugin().module;
-    void* getModule = sim::PatchImport(module, "KERNEL32.dll", "GetModuleHandleW",
+    void* getModule = PatchImport(module, "KERNEL32.dll", "GetModuleHandleW",
                                        reinterpret_cast<void*>(&NoGameModule));
-    void* messageBox = sim::PatchImport(module, "USER32.dll", "MessageBoxW",
+    void* messageBox = PatchImport(module, "USER32.dll", "MessageBoxW",
                                         reinterpret_cast<void*>(&RecordMessageBox));
-    void* terminate = sim::PatchImport(module, "KERNEL32.dll", "TerminateProcess",
+    void* terminate = PatchImport(module, "KERNEL32.dll", "TerminateProcess",
                                        reinterpret_cast<void*>(&RecordTermination));
     ASSERT_NE(getModule, nullptr);
     ASSERT_NE(messageBox, nullptr);
@@ -367,9 +365,9 @@ TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
 
     const bool loaded = Load();
 
-    sim::PatchImport(module, "KERNEL32.dll", "GetModuleHandleW", getModule);
-    sim::PatchImport(module, "USER32.dll", "MessageBoxW", messageBox);
-    sim::PatchImport(module, "KERNEL32.dll", "TerminateProcess", terminate);
+    PatchImport(module, "KERNEL32.dll", "GetModuleHandleW", getModule);
+    PatchImport(module, "USER32.dll", "MessageBoxW", messageBox);
+    PatchImport(module, "KERNEL32.dll", "TerminateProcess", terminate);
 
     EXPECT_FALSE(loaded);
     EXPECT_EQ(fatal.boxes, 1);

@@ -12,14 +12,14 @@
 // folder), which becomes the working directory, as the game's own folder is
 // for the real plugin. The folder is removed on every exit, Ctrl+C included.
 
-#include "sim/command_table.h"
-#include "sim/console.h"
+#include "sim/game/command_table.h"
+#include "sim/game/console.h"
 #include "sim/demo/console_input.h"
 #include "sim/demo/wide_text.h"
-#include "sim/game_image.h"
-#include "sim/host.h"
-#include "sim/host_loader.h"
-#include "sim/references.h"
+#include "sim/game/game_image.h"
+#include "sim/host/host.h"
+#include "sim/host/host_loader.h"
+#include "sim/game/references.h"
 
 #include <windows.h>
 
@@ -341,10 +341,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments)
 
 int RunDemo(const Options& options)
 {
-    sim::StartGame();
-    sim::MakeConsole();
-    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
-    sim::LayCommandTable(sim::GameCommands());
+    sim::StartRunningGame();
     Session session;
     AddReferences(session);
 

@@ -108,6 +108,10 @@ struct CallbackInterface {
 static_assert(sizeof(CallbackInterface) == 0x10);
 static_assert(offsetof(CallbackInterface, registerCallback) == 0x08);
 
+// The names under which a plugin exports its record and its load function.
+inline constexpr const char* kVersionExportName = "SFSEPlugin_Version";
+inline constexpr const char* kLoadExportName = "SFSEPlugin_Load";
+
 }  // namespace sfse
 
 // ---- The plugin's exports ----

@@ -4,7 +4,7 @@
 // TEST_PLUGIN_NO_VERSION it exports no version record;
 // TEST_PLUGIN_NO_LOAD    it exports no load function.
 
-#include "sim/game_image.h"
+#include "sim/game/game_image.h"
 
 #include <cstdint>
 

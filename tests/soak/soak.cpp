@@ -4,12 +4,12 @@
 // was after the first 1,000 commands.
 //   varnel_soak [COMMANDS]   (default 100000)
 
-#include "sim/command_table.h"
-#include "sim/console.h"
-#include "sim/game_image.h"
-#include "sim/host.h"
-#include "sim/plugin_host.h"
-#include "sim/references.h"
+#include "sim/game/command_table.h"
+#include "sim/game/console.h"
+#include "sim/game/game_image.h"
+#include "sim/game/references.h"
+#include "sim/host/host.h"
+#include "support/plugin_loader.h"
 
 #include <windows.h>
 
@@ -86,11 +86,8 @@ int main(int argc, char** argv)
     WriteFile(kFemaleList, "Anna\n\nBeth\r\nCara\n");
     WriteFile(kMaleList, maleNames);
 
-    sim::StartGame();
-    sim::MakeConsole();
-    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
-    sim::LayCommandTable(sim::GameCommands());
-    const auto plugin = sim::LoadPluginLibrary((exeFolder / "Varnel.dll").string());
+    sim::StartRunningGame();
+    const auto plugin = LoadPluginLibrary((exeFolder / "Varnel.dll").string());
     if (plugin.load == nullptr || !plugin.load(sim::HostInterfaceRecord())) {
         std::puts("soak: Varnel.dll did not load");
         return 1;

@@ -6,9 +6,7 @@ using namespace varnel;
 
 void SimulatedGameTest::SetUp()
 {
-    sim::StartGame();
-    sim::MakeConsole();
-    sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
+    sim::StartRunningGame();
     RememberGameModule(sim::ImageBase());
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "sim/command_table.h"
-#include "sim/console.h"
-#include "sim/game_image.h"
-#include "sim/host.h"
-#include "sim/references.h"
+#include "sim/game/command_table.h"
+#include "sim/game/console.h"
+#include "sim/game/game_image.h"
+#include "sim/host/host.h"
+#include "sim/game/references.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "sim/host.h"
+#include "sim/host/host.h"
 
-#include "sim/game_image.h"
+#include "sim/game/game_image.h"
 #include "src/plugin/host_api.h"
 
 #include <array>

@@ -1,11 +1,9 @@
 #pragma once
 
-// Loads a plugin DLL into the simulated game as the script extender does,
-// and lets tests stand in for the Windows functions it imports.
+// Loads a plugin DLL directly, without the simulated host's checks, and lets
+// tests stand in for the Windows functions it imports.
 
 #include <string>
-
-namespace sim {
 
 struct LoadedPlugin {
     void* module = nullptr;                    // null when the DLL did not load
@@ -19,5 +17,3 @@ LoadedPlugin LoadPluginLibrary(const std::string& path);
 // returns what it pointed at before (null when the module imports no such
 // function).
 void* PatchImport(void* module, const std::string& dll, const std::string& function, void* replacement);
-
-}  // namespace sim

@@ -1,6 +1,6 @@
-#include "sim/command_table.h"
+#include "sim/game/command_table.h"
 
-#include "sim/game_image.h"
+#include "sim/game/game_image.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "sim/game_image.h"
+#include "sim/game/game_image.h"
 
-#include "sim/command_table.h"
-#include "sim/console.h"
-#include "sim/host.h"
-#include "sim/references.h"
+#include "sim/game/command_table.h"
+#include "sim/game/console.h"
+#include "sim/host/host.h"
+#include "sim/game/references.h"
 
 #include <windows.h>
 
@@ -81,6 +81,14 @@ void StartGame()
     ForgetFaults();
     LayCommandTable({});
     ResetHost();
+}
+
+void StartRunningGame()
+{
+    StartGame();
+    MakeConsole();
+    UseExecutorObject(ExecutorObject(Executor::Game));
+    LayCommandTable(GameCommands());
 }
 
 }  // namespace sim

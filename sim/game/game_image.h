@@ -38,6 +38,11 @@ std::uint8_t* GameAddress(std::uintptr_t offset, std::size_t size = 8);
 // to start over.
 void StartGame();
 
+// The game as it runs when plugins meet it, with a fresh host: StartGame,
+// then its console made, its console line executor object held and its
+// command table laid as the game lays it. Every test and the demo start here.
+void StartRunningGame();
+
 // Reads and writes a value of a record at a byte offset.
 template <typename T>
 T Load(const void* record, std::size_t offset)

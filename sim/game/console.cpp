@@ -1,7 +1,7 @@
-#include "sim/console.h"
+#include "sim/game/console.h"
 
-#include "sim/game_image.h"
-#include "sim/printf_text.h"
+#include "sim/game/game_image.h"
+#include "sim/game/printf_text.h"
 
 #include <cstdio>
 #include <mutex>

@@ -1,7 +1,7 @@
-#include "sim/references.h"
+#include "sim/game/references.h"
 
-#include "sim/console.h"
-#include "sim/game_image.h"
+#include "sim/game/console.h"
+#include "sim/game/game_image.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 // version record, load those that pass, then report. Its log lines are the
 // host's own (Documents\My Games\Starfield\SFSE\Logs\sfse.txt).
 
-#include "sim/game_image.h"
+#include "sim/game/game_image.h"
 #include "src/plugin/host_api.h"
 
 #include <cstdint>
@@ -57,13 +57,6 @@ void SendDataLoadedMessages();
 // Frees the plugins StartHost loaded and forgets their listeners. The real
 // host never does; the simulation does it so their files can be deleted.
 void UnloadPlugins(HostReport& report);
-
-// The mapped image's export `name`, or null.
-const std::uint8_t* FindExport(const std::uint8_t* image, const char* name);
-
-// The base of a module mapped with LOAD_LIBRARY_AS_IMAGE_RESOURCE (its handle
-// carries flags in its low bits).
-const std::uint8_t* MappedImageBase(void* module);
 
 // "a.b.c" (each 0 to 255, build 0 to 4095) as the version encoding; nullopt
 // when malformed.

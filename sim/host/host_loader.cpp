@@ -1,6 +1,7 @@
-#include "sim/host_loader.h"
+#include "sim/host/host_loader.h"
 
-#include "sim/host.h"
+#include "sim/host/host.h"
+#include "sim/host/pe_image.h"
 #include "src/plugin/host_api.h"
 
 #include <windows.h>
@@ -14,17 +15,6 @@ namespace sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-template <typename T>
-const T* At(const std::uint8_t* base, DWORD rva)
-{
-    return reinterpret_cast<const T*>(base + rva);
-}
-
-const IMAGE_NT_HEADERS64* NtHeaders(const std::uint8_t* image)
-{
-    return At<IMAGE_NT_HEADERS64>(image, static_cast<DWORD>(At<IMAGE_DOS_HEADER>(image, 0)->e_lfanew));
-}
 
 std::string Hex8(std::uint32_t value)
 {
@@ -88,11 +78,11 @@ void Scan(HostReport& report, PluginState& plugin, const fs::path& path, const H
     if (mapped == nullptr)
         return Fail(report, plugin, "couldn't load plugin", static_cast<std::uint32_t>(GetLastError()));
     const std::uint8_t* image = MappedImageBase(mapped);
-    if (NtHeaders(image)->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+    if (!Is64BitImage(image)) {
         FreeLibrary(mapped);
         return Fail(report, plugin, "32-bit plugins can never work");
     }
-    const std::uint8_t* exported = FindExport(image, "SFSEPlugin_Version");
+    const std::uint8_t* exported = FindExport(image, sfse::kVersionExportName);
     if (exported == nullptr) {
         FreeLibrary(mapped);
         return Fail(report, plugin, "no version data");
@@ -210,7 +200,7 @@ bool LoadChecked(HostReport& report, PluginState& plugin, const fs::path& path, 
         return false;
     }
     plugin.module = module;
-    const auto load = reinterpret_cast<LoadFunction>(reinterpret_cast<void*>(GetProcAddress(module, "SFSEPlugin_Load")));
+    const auto load = reinterpret_cast<LoadFunction>(reinterpret_cast<void*>(GetProcAddress(module, sfse::kLoadExportName)));
     if (load == nullptr)
         return true;  // nothing to call: it stays loaded
     bool result = false;
@@ -267,27 +257,6 @@ std::vector<fs::path> PluginFiles(const fs::path& folder)
 }
 
 }  // namespace
-
-const std::uint8_t* MappedImageBase(void* module)
-{
-    return reinterpret_cast<const std::uint8_t*>(reinterpret_cast<std::uintptr_t>(module) & ~std::uintptr_t{3});
-}
-
-const std::uint8_t* FindExport(const std::uint8_t* image, const char* name)
-{
-    const auto& directory = NtHeaders(image)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    if (directory.VirtualAddress == 0)
-        return nullptr;
-    const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(image, directory.VirtualAddress);
-    const auto* names = At<DWORD>(image, exports->AddressOfNames);
-    const auto* ordinals = At<WORD>(image, exports->AddressOfNameOrdinals);
-    const auto* functions = At<DWORD>(image, exports->AddressOfFunctions);
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
-        if (std::strcmp(At<char>(image, names[i]), name) == 0)
-            return image + functions[ordinals[i]];
-    }
-    return nullptr;
-}
 
 HostReport StartHost(const fs::path& folder, const HostStartup& startup)
 {
