@@ -58,7 +58,7 @@ protected:
     {
         sim::LayCommandTable(commands);
         ASSERT_TRUE(Load());
-        sim::SendHostMessage(2);
+        sim::SendHostMessage(sfse::kHostMessageDataLoaded);
     }
 
     void ExpectTableUnchanged(const std::vector<sim::CommandSpec>& commands)
@@ -66,7 +66,7 @@ protected:
         sim::LayCommandTable(commands);
         const auto before = TableBytes(commands.size());
         ASSERT_TRUE(Load());
-        sim::SendHostMessage(2);
+        sim::SendHostMessage(sfse::kHostMessageDataLoaded);
         EXPECT_EQ(TableBytes(commands.size()), before);
     }
 };
@@ -149,7 +149,7 @@ TEST_F(PluginTest, InstallationRewritesTogglePathLineOnly)
     const std::size_t toggle = *sim::FindCommand("TogglePathLine");
     const std::size_t closeFile = *sim::FindCommand("CloseFile");
     ASSERT_TRUE(Load());
-    sim::SendHostMessage(2);
+    sim::SendHostMessage(sfse::kHostMessageDataLoaded);
 
     EXPECT_STREQ(Field<const char*>(toggle, sim::kEntryNameAt), "SetRandomName");
     EXPECT_STREQ(Field<const char*>(toggle, sim::kEntrySecondTextAt), "added by Varnel - SFSE Plugin by Dorrik");
@@ -181,7 +181,7 @@ TEST_F(PluginTest, SecondDataLoadedMessageChangesNothing)
 {
     InstallInto(sim::GameCommands());
     const auto installed = TableBytes(sim::GameCommands().size());
-    sim::SendHostMessage(2);
+    sim::SendHostMessage(sfse::kHostMessageDataLoaded);
     EXPECT_EQ(TableBytes(sim::GameCommands().size()), installed);
 }
 

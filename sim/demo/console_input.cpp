@@ -56,4 +56,11 @@ bool SameCommand(const std::string& typed, const std::string& command)
     return true;
 }
 
+std::string Shortened(const std::string& word)
+{
+    if (word.size() <= kEchoedWordLength)
+        return word;
+    return word.substr(0, kEchoedWordLength) + "... (" + std::to_string(word.size()) + " characters)";
+}
+
 }  // namespace demo

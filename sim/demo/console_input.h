@@ -25,4 +25,10 @@ std::optional<std::uint32_t> ParseFormId(const std::string& text);
 // regard to letter case.
 bool SameCommand(const std::string& typed, const std::string& command);
 
+// What is shown of a word the demo does not know: enough to recognise it.
+inline constexpr std::size_t kEchoedWordLength = 40;
+
+// `word` as far as kEchoedWordLength bytes, then "..." and how long it was.
+std::string Shortened(const std::string& word);
+
 }  // namespace demo

@@ -2,6 +2,7 @@
 
 #include "sim/host/host.h"
 #include "sim/host/pe_image.h"
+#include "sim/text.h"
 #include "src/plugin/host_api.h"
 
 #include <windows.h>
@@ -15,19 +16,6 @@ namespace sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Hex8(std::uint32_t value)
-{
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
-    return text;
-}
-
-std::string VersionText(std::uint32_t version)
-{
-    return std::to_string(version >> 24) + "." + std::to_string((version >> 16) & 0xFF) + "." +
-           std::to_string((version >> 4) & 0xFFF) + "." + std::to_string(version & 0xF);
-}
 
 std::string Describe(const PluginState& plugin)
 {

@@ -21,9 +21,9 @@ namespace {
 const char* NameListFor(const std::string& argument)
 {
     if (std::strcmp(argument.c_str(), "female") == 0)
-        return "FemaleNames.txt";
+        return kFemaleNamesFile;
     if (std::strcmp(argument.c_str(), "male") == 0)
-        return "MaleNames.txt";
+        return kMaleNamesFile;
     return nullptr;
 }
 

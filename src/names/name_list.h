@@ -1,5 +1,7 @@
 #pragma once
 
+#include "names/list_names.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,8 +13,6 @@ namespace varnel {
 // rules on every platform (CR directly before LF dropped, a lone CR kept,
 // 0x1A ends the input). Lines are numbered from 1 and empty lines count.
 
-// Folder of the lists, relative to the game's working directory.
-inline constexpr std::string_view PluginFolder = ".\\Data\\SFSE\\Plugins\\";
 
 // Two ways in, named alike: by the file name of one of the plugin's lists in
 // PluginFolder (what the command uses), and by the UTF-8 path of any list

@@ -92,7 +92,7 @@ int main(int argc, char** argv)
         std::puts("soak: Varnel.dll did not load");
         return 1;
     }
-    sim::SendHostMessage(2);
+    sim::SendHostMessage(sfse::kHostMessageDataLoaded);
     commandEntry = *sim::FindCommand("SetRandomName");
 
     auto actor = sim::MakeReference(0x1A);

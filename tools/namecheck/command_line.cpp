@@ -111,7 +111,7 @@ std::vector<fs::path> ListsOf(const fs::path& argument)
     std::error_code error;
     if (!fs::is_directory(argument, error))
         return {argument};
-    return {argument / "FemaleNames.txt", argument / "MaleNames.txt"};
+    return {argument / kFemaleNamesFile, argument / kMaleNamesFile};
 }
 
 int Check(const std::vector<fs::path>& paths, bool json, std::ostream& out)

@@ -1,0 +1,29 @@
+#pragma once
+
+// The demo's command line.
+
+#include "sim/host/host_loader.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace demo {
+
+inline constexpr const char* kUsage = "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--runtime A.B.C]";
+
+struct Options {
+    bool interactive = false;
+    std::filesystem::path names = "data";
+    std::string runtimeText = sim::RuntimeText();
+    std::uint32_t runtime = sim::kGameRuntime;
+    std::optional<std::filesystem::path> gameFolder;  // made and removed by scripts/demo-session.sh
+};
+
+// The options of `arguments` (UTF-8); nullopt, with `problem` saying what is
+// wrong, for a bad command line.
+std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& problem);
+
+}  // namespace demo
