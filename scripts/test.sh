@@ -59,7 +59,7 @@ run_preset windows-clang
 
 step "static checks (clang-tidy, cppcheck), from a copy under a /src/ path" bash scripts/static-checks-anywhere.sh
 step "fuzzing (a few seconds per target)" bash scripts/fuzz.sh 5
-step "reproducible DLL and release zip" bash scripts/check-reproducible.sh
+step "reproducible DLL, checker and both zips" bash scripts/check-reproducible.sh
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
