@@ -68,10 +68,6 @@ using SetDisplayNameFunction = void (*)(void* extraDataList, const char* name);
 
 }  // namespace
 
-std::uintptr_t ImageBaseAtLoad() { return imageBaseAtLoad; }
-
-std::uintptr_t GameModule() { return gameModule; }
-
 void RememberGameModule(std::uintptr_t module) { gameModule = module; }
 
 ConsoleCommandEntry* ConsoleCommandTable()

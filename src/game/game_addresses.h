@@ -11,11 +11,8 @@
 
 namespace varnel {
 
-// The main module as GetModuleHandleA gave it when this library loaded.
-std::uintptr_t ImageBaseAtLoad();
-
-// The main module as SFSEPlugin_Load took it with GetModuleHandleW; 0 before.
-std::uintptr_t GameModule();
+// Keeps the main module as SFSEPlugin_Load took it with GetModuleHandleW: the
+// base of the addresses formed at each call.
 void RememberGameModule(std::uintptr_t module);
 
 // The game's console command table (formed when the library loaded).
@@ -33,8 +30,8 @@ std::uint8_t ReferenceTypeCode(const GameReference* reference);
 using ConsolePrintFunction = void (*)(void* console, const char* format, va_list arguments);
 using ConsoleLineExecutorFunction = void (*)(void* executorObject, const char* commandLine);
 
-// The executor's function and the object it works on, both formed from
-// GameModule() at the moment of the call.
+// The executor's function and the object it works on, both formed from the
+// remembered game module at the moment of the call.
 struct ConsoleLineExecutor {
     ConsoleLineExecutorFunction function;
     void* object;  // read from the game's global; null until the game made it
@@ -47,7 +44,7 @@ ConsolePrintFunction ConsolePrintFunctionAddress();
 // is formed: a seam through which tests watch that it happens once.
 using AddressFormingObserver = void (*)(const char* address);
 void ObserveAddressForming(AddressFormingObserver observer);
-// Formed at each call from GameModule().
+// Formed at each call from the remembered game module.
 ConsoleLineExecutor CurrentConsoleLineExecutor();
 
 }  // namespace varnel
