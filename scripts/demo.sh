@@ -4,13 +4,14 @@
 #   scripts/demo.sh                         the host's start-up, then a short scripted session
 #   scripts/demo.sh --interactive           type console lines yourself
 #   scripts/demo.sh --names FOLDER ...      name lists from FOLDER (default: data/)
+#   scripts/demo.sh --plugins FOLDER ...    every DLL of FOLDER beside Varnel.dll
 #   scripts/demo.sh --runtime 1.15.222 ...  a game of another version, as its players see it
 set -euo pipefail
 # A FOLDER the user names is taken from where the command was run.
 args=()
 while [ $# -gt 0 ]; do
-  if [ "$1" = --names ] && [ $# -gt 1 ] && [ -n "$2" ]; then
-    args+=(--names "$(realpath -m -- "$2")")
+  if { [ "$1" = --names ] || [ "$1" = --plugins ]; } && [ $# -gt 1 ] && [ -n "$2" ]; then
+    args+=("$1" "$(realpath -m -- "$2")")
     shift 2
   else
     args+=("$1")

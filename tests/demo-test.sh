@@ -86,6 +86,23 @@ expect other.txt "# Varnel.dll v$version: disabled, incompatible with current ve
 expect other.txt 'console: Script command "SetRandomName" not found.'
 refuse other.txt 'script call'
 
+# A plugin author's DLLs beside it: folder order, the real box, and the
+# crash a plugin that fails after registering a listener causes.
+bin=$(dirname "$demo")
+mkdir -p mine
+cp "$bin/test_plugin_refusing.dll" mine/alpha.dll
+"$wine" "$demo" --names names --plugins mine > plugins.txt 2>&1 || { echo "--plugins failed"; status=1; }
+expect plugins.txt "| plugin alpha.dll (00000001 Test plugin 01020030) reported as incompatible during load 0 (handle 1)"
+expect plugins.txt "its message box \"SFSE Plugin Loader (0.2.17)\" (Yes / No; the demo answers No):"
+expect plugins.txt "# alpha.dll v1.2.3.0: reported as incompatible during load"
+expect plugins.txt "# Exit game? (yes highly suggested)"
+expect plugins.txt "loaded correctly (handle 2)"
+expect plugins.txt 'name before: Settler, after: Una'
+cp "$bin/test_plugin_registers_then_refuses.dll" mine/Beta.dll
+"$wine" "$demo" --names names --plugins mine > crash.txt 2>&1 || { echo "--plugins with a crash failed"; status=1; }
+expect crash.txt "| GAME CRASH: message 0 calls into Beta.dll, which the host unloaded"
+refuse crash.txt "Console session"
+
 # Usage errors: each says what is wrong, then the usage line, with status 2.
 usage_error() {  # usage_error OUTPUT_FILE TEXT ARGUMENTS...
   out=$1 text=$2
@@ -93,7 +110,7 @@ usage_error() {  # usage_error OUTPUT_FILE TEXT ARGUMENTS...
   "$wine" "$demo" "$@" > "$out" 2>&1
   [ $? -eq 2 ] || { echo "not a usage error: $(echo "$*" | cut -c 1-100)"; status=1; }
   expect "$out" "$text"
-  expect "$out" "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--runtime A.B.C]"
+  expect "$out" "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C]"
 }
 usage_error bad.txt "--runtime takes a game version as A.B.C" --runtime 1.15
 usage_error range.txt "A and B from 0 to 255 and C from 0 to 4095" --runtime 1.256.0

@@ -35,8 +35,11 @@ TEST(HostApi, EveryRecordFieldIsWhereTheHostPutsIt)
         {"host: query interface", offsetof(sfse::HostInterface, queryInterface), 16},
         {"host: get plugin handle", offsetof(sfse::HostInterface, getPluginHandle), 24},
         {"messaging: register listener", offsetof(sfse::MessagingInterface, registerListener), 8},
-        {"interface 3: register callback", offsetof(sfse::CallbackInterface, registerCallback), 8},
+        {"interface 3: register menu callback", offsetof(sfse::MenuInterface, registerMenuMovieCallback), 8},
+        {"message sender", offsetof(sfse::HostMessage, sender), 0},
         {"message type", offsetof(sfse::HostMessage, type), 8},
+        {"message data length", offsetof(sfse::HostMessage, dataLength), 12},
+        {"message data", offsetof(sfse::HostMessage, data), 16},
     };
     for (const auto& field : fields)
         EXPECT_EQ(field.declared, field.expected) << field.name;
@@ -45,7 +48,7 @@ TEST(HostApi, EveryRecordFieldIsWhereTheHostPutsIt)
 TEST(HostApi, IdsAndMessageTypesAreTheHostsNumbers)
 {
     EXPECT_EQ(sfse::kMessagingInterfaceId, 1U);
-    EXPECT_EQ(sfse::kCallbackInterfaceId, 3U);
+    EXPECT_EQ(sfse::kMenuInterfaceId, 3U);
     EXPECT_EQ(sfse::kHostMessagePostLoad, 0U);
     EXPECT_EQ(sfse::kHostMessagePostPostLoad, 1U);
     EXPECT_EQ(sfse::kHostMessageDataLoaded, 2U);
@@ -56,6 +59,7 @@ TEST(HostApi, IdsAndMessageTypesAreTheHostsNumbers)
 TEST(HostApi, IndependenceFlagsAreTheBitsTheHostCounts)
 {
     EXPECT_EQ(sfse::kAddressIndependentBySignatures, 0x1U);
+    EXPECT_EQ(sfse::kAddressLibraryFirstForm, 0x2U);
     EXPECT_EQ(sfse::kAddressIndependentByAddressLibrary, 0x4U);
     EXPECT_EQ(sfse::kStructureIndependentNoStructures, 0x1U);
     EXPECT_EQ(sfse::kStructureIndependentLayout11470, 0x8U);

@@ -4,16 +4,20 @@
 #include "sim/game/command_table.h"
 #include "sim/game/console.h"
 #include "sim/game/game_image.h"
+#include "sim/process.h"
 #include "sim/host/host.h"
 #include "sim/host/host_loader.h"
+#include "sim/host/plugin_scan.h"
 #include "support/expected_version.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,6 +56,34 @@ void WritePatchedCopy(const fs::path& dll, const fs::path& copy, std::size_t at,
     WritePatchedCopy(dll, copy, {{at, value}});
 }
 
+// A copy of `dll` without an export table, whose DOS header holds
+// `dosWords` at 0x14 (e_ip, e_cs): where the host's export lookup, given no
+// export table, reads the count of exported functions.
+void WriteExportlessCopy(const fs::path& dll, const fs::path& copy, std::uint32_t dosWords)
+{
+    std::string bytes = ReadFileBytes(dll);
+    std::uint32_t peHeader = 0;
+    std::memcpy(&peHeader, &bytes[0x3C], 4);
+    // Signature (4), file header (20), then the PE32+ optional header, whose
+    // data directories start at 112; the export table is the first.
+    std::memset(&bytes[peHeader + 4 + 20 + 112], 0, 8);
+    std::memcpy(&bytes[0x14], &dosWords, 4);
+    std::ofstream(copy, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+const std::vector<std::string>& Log() { return sim::Host().log; }
+
+bool Logged(const std::string& line) { return std::find(Log().begin(), Log().end(), line) != Log().end(); }
+
 class HostLoaderTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -64,6 +96,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_EQ(sim::Faults(), std::vector<std::string>{}) << "the real game would have crashed";
         sim::UnloadPlugins(report);
         LeaveScratchFolder(scratch_);
         EXPECT_FALSE(std::filesystem::exists(scratch_.folder)) << "a plugin file stayed in use";
@@ -72,6 +105,14 @@ protected:
     void Install(const std::string& built, const std::string& as)
     {
         fs::copy_file(bin_ / built, plugins_ / as);
+    }
+
+    // Starts the host afresh on the same folder.
+    void Restart(const sim::HostStartup& startup = {})
+    {
+        sim::UnloadPlugins(report);
+        sim::StartRunningGame();
+        report = sim::StartHost(plugins_, startup);
     }
 
     fs::path bin_;
@@ -86,26 +127,33 @@ TEST_F(HostLoaderTest, ThePluginPassesEveryCheckAndLoadsCorrectly)
 {
     Install("Varnel.dll", "Varnel.dll");
     report = sim::StartHost(plugins_);
-    EXPECT_EQ(report.log, (std::vector<std::string>{"checking plugin Varnel.dll",
-                                                    "loading plugin \"Varnel - SFSE Plugin by Dorrik\"",
-                                                    kLoaded + "1)"}));
-    EXPECT_FALSE(report.messageBox.has_value());
+    EXPECT_EQ(Log(), (std::vector<std::string>{"checking plugin Varnel.dll",
+                                               "loading plugin \"Varnel - SFSE Plugin by Dorrik\"",
+                                               "registering plugin listener for SFSE at 1 of 3",
+                                               kLoaded + "1)",
+                                               "dispatch message (0) to plugin listeners",
+                                               "dispatch message (1) to plugin listeners"}));
+    EXPECT_TRUE(report.boxes.empty());
     ASSERT_EQ(sim::Host().listeners.size(), 1U);
     EXPECT_EQ(sim::Host().listeners[0].plugin, 1U);
     EXPECT_FALSE(sim::FindCommand("SetRandomName").has_value());  // not before the game's data
     sim::SendDataLoadedMessages();
     EXPECT_TRUE(sim::FindCommand("SetRandomName").has_value());
+    EXPECT_EQ(Log().back(), "dispatch message (3) to plugin listeners");
+    sim::MenuMovieLoaded();  // its menu callback does nothing
+    EXPECT_FALSE(sim::Host().crashed);
 }
 
-TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheRestLoad)
+TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheBoxListsThemInTheOrderTheyFailed)
 {
     const fs::path dll = bin_ / "Varnel.dll";
     WritePatchedCopy(dll, plugins_ / "V1_BadData.dll", 0x000, 0);
     WritePatchedCopy(dll, plugins_ / "V2_NoName.dll", 0x008, 0);
     WritePatchedCopy(dll, plugins_ / "V3_OtherRuntime.dll", 0x210, 0x010F0DE0);
-    WritePatchedCopy(dll, plugins_ / "V4_NewerHost.dll", 0x250, sim::kHostVersion + 1);
+    WritePatchedCopy(dll, plugins_ / "V4_NewerHost.dll", 0x250, 0x00020120);  // 0.2.18; the host is 0.2.17
     WritePatchedCopy(dll, plugins_ / "V5_SmallVersion.dll", {{0x004, 0x123}, {0x210, 0x010F0DE0}});
     WritePatchedCopy(dll, plugins_ / "V6_NoVersion.dll", {{0x004, 0}, {0x210, 0x010F0DE0}});
+    WriteExportlessCopy(dll, plugins_ / "NoExports.dll", 0);  // as linkers write the DOS header
     Install("test_plugin_faulting.dll", "Faulting.dll");
     Install("test_plugin_no_load.dll", "NoLoad.dll");
     Install("test_plugin_no_version.dll", "NoVersion.dll");
@@ -114,49 +162,55 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheRestLoad)
     std::ofstream(plugins_ / "Broken.dll") << "not a DLL";
 
     report = sim::StartHost(plugins_);
-    const auto logged = [&](const std::string& line) {
-        return std::find(report.log.begin(), report.log.end(), line) != report.log.end();
-    };
-    // Scan order is file-name order; handles go to those that pass the checks.
-    EXPECT_TRUE(logged("plugin Faulting.dll (00000001 Test plugin 01020030) disabled, fatal error occurred while "
-                       "loading plugin 3221225477 (handle 1)"));
-    // No load function: nothing to call, and it stays loaded.
-    EXPECT_TRUE(logged("plugin NoLoad.dll (00000001 Test plugin 01020030) loaded correctly (handle 2)"));
-    EXPECT_TRUE(logged("plugin NoVersion.dll (00000000  00000000) no version data 0 (handle 0)"));
-    EXPECT_TRUE(logged("plugin Zz_Refusing.dll (00000001 Test plugin 01020030) reported as incompatible during load "
+    // Handles go to those that pass the checks, in folder order.
+    EXPECT_TRUE(Logged("plugin Faulting.dll (00000001 Test plugin 01020030) disabled, fatal error occurred while "
+                       "loading plugin 0 (handle 1)"));
+    // Neither entry point: never loaded, never run, and "loaded correctly".
+    EXPECT_TRUE(Logged("plugin NoLoad.dll (00000001 Test plugin 01020030) loaded correctly (handle 2)"));
+    EXPECT_EQ(report.plugins[4].module, nullptr);
+    EXPECT_EQ(GetEnvironmentVariableW(L"TEST_PLUGIN_RAN", nullptr, 0), 0U) << "its DllMain ran";
+    EXPECT_TRUE(Logged("plugin NoExports.dll (00000000  00000000) no version data 0 (handle 0)"));
+    EXPECT_TRUE(Logged("plugin NoVersion.dll (00000000  00000000) no version data 0 (handle 0)"));
+    EXPECT_TRUE(Logged("plugin Zz_Refusing.dll (00000001 Test plugin 01020030) reported as incompatible during load "
                        "0 (handle 4)"));
-    EXPECT_TRUE(logged(kLoaded + "3)"));
-    EXPECT_TRUE(logged("plugin V1_BadData.dll (00000000 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, bad "
+    EXPECT_TRUE(Logged(kLoaded + "3)"));
+    EXPECT_TRUE(Logged("plugin V1_BadData.dll (00000000 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, bad "
                        "version data 0 (handle 0)"));
-    EXPECT_TRUE(logged("plugin V2_NoName.dll (00000001  " + ExpectedVersionHex() + ") disabled, no name specified 0 (handle 0)"));
-    EXPECT_TRUE(logged("plugin V3_OtherRuntime.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
+    EXPECT_TRUE(Logged("plugin V2_NoName.dll (00000001  " + ExpectedVersionHex() + ") disabled, no name specified 0 (handle 0)"));
+    EXPECT_TRUE(Logged("plugin V3_OtherRuntime.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
                        "incompatible with current version of the game 0 (handle 0)"));
-    EXPECT_TRUE(logged("plugin V4_NewerHost.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
+    EXPECT_TRUE(Logged("plugin V4_NewerHost.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
                        "requires newer script extender 0 (handle 0)"));
-    const auto broken = std::find_if(report.log.begin(), report.log.end(), [](const std::string& line) {
+    const auto broken = std::find_if(Log().begin(), Log().end(), [](const std::string& line) {
         return line.rfind("plugin Broken.dll (00000000  00000000) couldn't load plugin ", 0) == 0;
     });
-    ASSERT_NE(broken, report.log.end());
+    ASSERT_NE(broken, Log().end());
     EXPECT_EQ(broken->find(" 0 (handle 0)"), std::string::npos) << *broken;  // carries Windows' error code
 
-    ASSERT_TRUE(report.messageBox.has_value());
-    const std::string& box = *report.messageBox;
-    EXPECT_NE(box.find("Faulting.dll v1.2.3.0: disabled, fatal error occurred while loading plugin (C0000005)\n"),
-              std::string::npos);
-    EXPECT_NE(box.find("Zz_Refusing.dll v1.2.3.0: reported as incompatible during load\n"), std::string::npos);
-    EXPECT_NE(box.find("V3_OtherRuntime.dll v" VARNEL_VERSION_TEXT ": disabled, incompatible with current version of the game\n"),
-              std::string::npos);
-    EXPECT_NE(box.find("V1_BadData.dll v" VARNEL_VERSION_TEXT ": disabled, bad version data\n"), std::string::npos);
-    // A version whose top byte is 0 shows as its number; a version of 0 and
-    // an error code of 0 not at all.
-    EXPECT_NE(box.find("V5_SmallVersion.dll v291: disabled, incompatible with current version of the game\n"),
-              std::string::npos);
-    EXPECT_NE(box.find("V6_NoVersion.dll: disabled, incompatible with current version of the game\n"), std::string::npos);
-    EXPECT_NE(box.find("Broken.dll: couldn't load plugin ("), std::string::npos);
-    EXPECT_EQ(box.find("NoVersion.dll v"), std::string::npos);
-    EXPECT_EQ(box.find("NoLoad.dll"), std::string::npos);
-    EXPECT_EQ(box.find("Varnel.dll v"), std::string::npos);
-    EXPECT_EQ(box.find(" (00000000)"), std::string::npos);
+    ASSERT_EQ(report.boxes.size(), 1U);
+    EXPECT_EQ(report.boxes[0].title, "SFSE Plugin Loader (0.2.17)");
+    std::vector<std::string> box = Lines(report.boxes[0].text);
+    ASSERT_GT(box.size(), 2U);
+    EXPECT_EQ(box[2].rfind("Broken.dll: couldn't load plugin (", 0), 0U) << box[2];  // Windows' error number
+    box[2] = "Broken.dll: couldn't load plugin (...)";
+    // The scan's failures in folder order, then those of the load calls; a
+    // version whose top byte is 0 shows as its number, a version of 0 and a
+    // code of 0 not at all.
+    EXPECT_EQ(box, (std::vector<std::string>{
+                       "Mods you have installed have failed to load correctly. Check for updates to the mods listed below.",
+                       "",
+                       "Broken.dll: couldn't load plugin (...)",
+                       "V1_BadData.dll v" VARNEL_VERSION_TEXT ": disabled, bad version data",
+                       "V2_NoName.dll v" VARNEL_VERSION_TEXT ": disabled, no name specified",
+                       "V3_OtherRuntime.dll v" VARNEL_VERSION_TEXT ": disabled, incompatible with current version of the game",
+                       "V4_NewerHost.dll v" VARNEL_VERSION_TEXT ": disabled, requires newer script extender",
+                       "V5_SmallVersion.dll v291: disabled, incompatible with current version of the game",
+                       "V6_NoVersion.dll: disabled, incompatible with current version of the game",
+                       "Faulting.dll v1.2.3.0: disabled, fatal error occurred while loading plugin",
+                       "Zz_Refusing.dll v1.2.3.0: reported as incompatible during load",
+                       "",
+                       "Continuing to load may result in lost save data or other undesired behavior.",
+                       "Exit game? (yes highly suggested)"}));
 
     // Only the plugin that loaded correctly still listens, under its handle.
     ASSERT_EQ(sim::Host().listeners.size(), 1U);
@@ -165,87 +219,215 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheRestLoad)
     EXPECT_TRUE(sim::FindCommand("SetRandomName").has_value());
 }
 
-TEST_F(HostLoaderTest, VersionIndependenceTakesTheHostsBitsOnly)
+TEST_F(HostLoaderTest, AnsweringYesEndsTheGameBeforeAnyMessage)
+{
+    Install("test_plugin_refusing.dll", "Refusing.dll");
+    Install("Varnel.dll", "Varnel.dll");
+    report = sim::StartHost(plugins_, {sim::kGameRuntime, sim::kHostVersion, sim::BoxAnswer::Yes});
+    EXPECT_TRUE(report.gameEnded);
+    EXPECT_EQ(report.boxes.size(), 1U);
+    EXPECT_EQ(Log().back(), kLoaded + "2)");
+}
+
+TEST_F(HostLoaderTest, FilesAreTakenInTheOrderAnNtfsFolderListsThem)
+{
+    for (const char* file : {"Varnel.dll", "alpha.dll", "_x.dll", "Beta.DLL", "b.dll", "b.txt", "c.dll.bak"})
+        std::ofstream(plugins_ / file) << "x";
+    std::vector<std::string> order;
+    for (const auto& path : sim::PluginFilesInFolderOrder(plugins_))
+        order.push_back(path.filename().string());
+    // Upper-cased and compared ordinally: case does not count, '_' comes
+    // after the letters, '.' before them.
+    EXPECT_EQ(order, (std::vector<std::string>{"alpha.dll", "b.dll", "Beta.DLL", "Varnel.dll", "_x.dll"}));
+}
+
+TEST_F(HostLoaderTest, VersionIndependenceTakesTheHostsBitsAndTheAddressLibrary)
 {
     const fs::path dll = bin_ / "Varnel.dll";
+    const std::string incompatible = "disabled, incompatible with current version of the game";
+    const std::string library = "disabled, address library needs to be updated";
     struct Case {
         const char* file;
         std::uint32_t address;
         std::uint32_t structure;
         std::uint32_t breaking;
-        bool independent;
+        std::string withLibrary;     // the failure, Data\SFSE\Plugins\versionlib-1-15-216-0.bin present
+        std::string withoutLibrary;  // and absent
     };
     const Case cases[] = {
-        {"I1_Signatures_NoStructures.dll", 0x1, 0x1, 0, true},
-        {"I2_AddressLibrary_Layout.dll", 0x4, 0x8, 0, true},
-        {"I3_AllBits.dll", 0xFFFFFFFF, 0xFFFFFFFF, 0, true},
-        {"N1_OtherAddressBits.dll", 0xFFFFFFFA, 0x9, 0, false},
-        {"N2_OtherStructureBits.dll", 0x5, 0xFFFFFFF6, 0, false},
-        {"N3_AddressOnly.dll", 0x5, 0, 0, false},
-        {"N4_BreakingChanges.dll", 0x1, 0x1, 1, false},
-        {"N5_BreakingChangesHigh.dll", 0x4, 0x8, 0x80000000, false},
+        {"I1_Signatures_NoStructures.dll", 0x1, 0x1, 0, "", ""},
+        {"I2_AddressLibrary_Layout.dll", 0x4, 0x8, 0, "", library},
+        {"I3_AllBits.dll", 0xFFFFFFFF, 0xFFFFFFFF, 0, "", library},
+        {"N0_FirstLibraryForm.dll", 0x2, 0x8, 0, incompatible, library},
+        {"N1_OtherAddressBits.dll", 0xFFFFFFFA, 0x9, 0, incompatible, library},
+        {"N2_OtherStructureBits.dll", 0x5, 0xFFFFFFF6, 0, incompatible, library},
+        {"N3_AddressOnly.dll", 0x5, 0, 0, incompatible, library},
+        {"N4_BreakingChanges.dll", 0x1, 0x1, 1, incompatible, incompatible},
+        {"N5_BreakingChangesHigh.dll", 0x4, 0x8, 0x80000000, incompatible, library},
     };
     for (const auto& c : cases) {
         // Each is built for another runtime: only independence lets it load.
         WritePatchedCopy(dll, plugins_ / c.file,
                          {{0x208, c.address}, {0x20C, c.structure}, {0x258, c.breaking}, {0x210, 0x010F0DE0}});
     }
-    report = sim::StartHost(plugins_);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+    const auto failureOf = [&](const char* file) {
         const auto plugin = std::find_if(report.plugins.begin(), report.plugins.end(),
-                                         [&](const sim::PluginState& p) { return p.file == c.file; });
-        ASSERT_NE(plugin, report.plugins.end());
-        EXPECT_EQ(plugin->failure, c.independent ? "" : "disabled, incompatible with current version of the game");
-    }
+                                         [&](const sim::PluginState& p) { return p.file == file; });
+        return plugin == report.plugins.end() ? std::string("(not scanned)") : plugin->failure;
+    };
+    // The library is looked for relative to the working folder.
+    std::ofstream(plugins_ / "versionlib-1-15-216-0.bin") << "library";
+    Restart();
+    for (const auto& c : cases)
+        EXPECT_EQ(failureOf(c.file), c.withLibrary) << c.file << " with the library";
+    ASSERT_EQ(report.boxes.size(), 1U);
+
+    fs::remove(plugins_ / "versionlib-1-15-216-0.bin");
+    Restart();
+    for (const auto& c : cases)
+        EXPECT_EQ(failureOf(c.file), c.withoutLibrary) << c.file << " without the library";
+    // The address library's own box comes first.
+    ASSERT_EQ(report.boxes.size(), 2U);
+    EXPECT_EQ(report.boxes[0].title, "SFSE Plugin Loader");
+    EXPECT_EQ(report.boxes[0].text.rfind("DLL plugins you have installed require a new version of the Address Library.", 0), 0U);
+    EXPECT_EQ(report.boxes[1].title, "SFSE Plugin Loader (0.2.17)");
+}
+
+TEST_F(HostLoaderTest, ADllWhoseHeaderReadsAsAnExportTableStopsTheScan)
+{
+    Install("test_plugin_no_load.dll", "Aaa.dll");
+    WriteExportlessCopy(bin_ / "test_plugin_refusing.dll", plugins_ / "Helper.dll", 0xFFFFFFFF);
+    Install("Varnel.dll", "Varnel.dll");
+    report = sim::StartHost(plugins_);
+    // What was scanned before it still loads; nothing after it is scanned,
+    // and no box tells.
+    EXPECT_EQ(Log(), (std::vector<std::string>{"checking plugin Aaa.dll",
+                                               "checking plugin Helper.dll",
+                                               "exception occurred while loading plugins",
+                                               "plugin Aaa.dll (00000001 Test plugin 01020030) loaded correctly (handle 1)",
+                                               "dispatch message (0) to plugin listeners",
+                                               "no listeners registered",
+                                               "dispatch message (1) to plugin listeners",
+                                               "no listeners registered"}));
+    EXPECT_TRUE(report.boxes.empty());
+    sim::SendDataLoadedMessages();
+    EXPECT_FALSE(sim::FindCommand("SetRandomName").has_value());
 }
 
 TEST_F(HostLoaderTest, PluginsFailingBeforeItGetThePluginsListenerRefused)
 {
-    // Two plugins before it fail their load: the host's count drops below
-    // the plugin's handle, and its listener is refused.
-    Install("test_plugin_refusing.dll", "A_Refusing.dll");
-    Install("test_plugin_faulting.dll", "B_Faulting.dll");
+    // In folder order both come before it (case does not count) and fail,
+    // one in its preload call, one in its load call: the host's count drops
+    // below the plugin's handle, and its listener is refused.
+    Install("test_plugin_preload_fails.dll", "alpha.dll");
+    Install("test_plugin_faulting.dll", "beta.dll");
     Install("Varnel.dll", "Varnel.dll");
     report = sim::StartHost(plugins_);
-    EXPECT_EQ(report.log.back(),
-              "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() +
-                  ") reported as incompatible during load 0 (handle 3)");
-    ASSERT_TRUE(report.messageBox.has_value());
-    EXPECT_NE(report.messageBox->find("Varnel.dll v" VARNEL_VERSION_TEXT ": reported as incompatible during load\n"),
-              std::string::npos);
+    EXPECT_TRUE(Logged("preloading plugin \"Test plugin\""));
+    EXPECT_TRUE(Logged("plugin alpha.dll (00000001 Test plugin 01020030) reported as incompatible during load 0 (handle 1)"));
+    EXPECT_TRUE(Logged("registering plugin listener for SFSE at 3 of 3"));
+    EXPECT_TRUE(Logged("plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() +
+                       ") reported as incompatible during load 0 (handle 3)"));
+    ASSERT_EQ(report.boxes.size(), 1U);
+    EXPECT_NE(report.boxes[0].text.find("\nalpha.dll v1.2.3.0: reported as incompatible during load\n"
+                                        "beta.dll v1.2.3.0: disabled, fatal error occurred while loading plugin\n"
+                                        "Varnel.dll v" VARNEL_VERSION_TEXT ": reported as incompatible during load\n"),
+              std::string::npos)
+        << report.boxes[0].text;
     EXPECT_EQ(sim::Host().refusedListeners, std::vector<std::uint32_t>{3});
+    // It leaves nothing behind for the host to call into.
     EXPECT_TRUE(sim::Host().listeners.empty());
-    EXPECT_TRUE(sim::Host().callbacks.empty()) << "a callback into a freed plugin";
+    EXPECT_TRUE(sim::Host().menuCallbacks.empty());
     EXPECT_EQ(report.plugins.back().module, nullptr);
     sim::SendDataLoadedMessages();
+    sim::MenuMovieLoaded();
+    EXPECT_FALSE(sim::Host().crashed);
     EXPECT_FALSE(sim::FindCommand("SetRandomName").has_value());
 }
 
 TEST_F(HostLoaderTest, OnePluginFailingBeforeItLeavesThePluginLoaded)
 {
-    Install("test_plugin_refusing.dll", "A_Refusing.dll");
+    Install("test_plugin_refusing.dll", "alpha.dll");
+    Install("test_plugin_refusing.dll", "_x.dll");  // after it: '_' comes after the letters
     Install("Varnel.dll", "Varnel.dll");
     report = sim::StartHost(plugins_);
-    EXPECT_EQ(report.log.back(), kLoaded + "2)");
+    EXPECT_TRUE(Logged(kLoaded + "2)"));
     EXPECT_TRUE(sim::Host().refusedListeners.empty());
     ASSERT_EQ(sim::Host().listeners.size(), 1U);
     EXPECT_EQ(sim::Host().listeners[0].plugin, 2U);
-    EXPECT_EQ(sim::Host().callbacks.size(), 1U);
+    EXPECT_EQ(sim::Host().menuCallbacks.size(), 1U);
     sim::SendDataLoadedMessages();
     EXPECT_TRUE(sim::FindCommand("SetRandomName").has_value());
+}
+
+TEST_F(HostLoaderTest, APluginThatFailsAfterRegisteringCrashesTheGame)
+{
+    // The host frees it but keeps its listener and its menu callback: the
+    // next message calls into freed code.
+    Install("test_plugin_registers_then_refuses.dll", "alpha.dll");
+    Install("Varnel.dll", "Varnel.dll");
+    report = sim::StartHost(plugins_);
+    EXPECT_TRUE(Logged("plugin alpha.dll (00000001 Test plugin 01020030) reported as incompatible during load 0 (handle 1)"));
+    EXPECT_EQ(sim::Host().listeners.size(), 2U);
+    EXPECT_EQ(sim::Host().menuCallbacks.size(), 2U);
+    const std::string crash = "GAME CRASH: message 0 calls into alpha.dll, which the host unloaded";
+    EXPECT_EQ(Log().back(), crash);
+    EXPECT_EQ(sim::Faults(), std::vector<std::string>{crash});
+    sim::SendDataLoadedMessages();
+    EXPECT_EQ(Log().back(), crash) << "the game has ended";
+
+    // Its menu callback alone does the same.
+    sim::ForgetFaults();
+    sim::Host().crashed = false;
+    std::erase_if(sim::Host().listeners, [](const sim::ListenerRegistration& r) { return r.plugin == 1; });
+    sim::SendDataLoadedMessages();
+    sim::MenuMovieLoaded();
+    EXPECT_EQ(Log().back(), "GAME CRASH: a menu's movie callback calls into alpha.dll, which the host unloaded");
+    sim::ForgetFaults();
+}
+
+TEST_F(HostLoaderTest, ListenersAreKeptByTheHostsRules)
+{
+    Install("test_plugin_no_load.dll", "Other.dll");
+    report = sim::StartHost(plugins_);
+    auto& host = sim::Host();
+    const sfse::HostMessageListener listener = [](sfse::HostMessage*) {};
+    host.pluginCount = 2;
+    const auto registerListener = [&](std::uint32_t plugin, const char* sender, sfse::HostMessageListener handler) {
+        const auto* hostRecord = static_cast<const sfse::HostInterface*>(sim::HostInterfaceRecord());
+        const auto* messaging = static_cast<const sfse::MessagingInterface*>(hostRecord->queryInterface(1));
+        return messaging->registerListener(plugin, sender, handler);
+    };
+    host.listedNames = {"Test plugin"};
+    EXPECT_TRUE(registerListener(1, "sfse", listener));         // the host's name, any case
+    EXPECT_TRUE(registerListener(1, "SFSE", listener));         // again: nothing added
+    EXPECT_TRUE(registerListener(2, "TEST PLUGIN", listener));  // a listed plugin's name
+    EXPECT_TRUE(registerListener(2, nullptr, listener));        // every other plugin
+    EXPECT_FALSE(registerListener(2, "Nobody", listener));
+    EXPECT_FALSE(registerListener(2, "SFSE", nullptr));
+    EXPECT_FALSE(registerListener(3, "SFSE", listener));
+    ASSERT_EQ(host.listeners.size(), 3U);
+    EXPECT_EQ(host.listeners[0].target, 0U);
+    EXPECT_EQ(host.listeners[1].target, 1U);
+    EXPECT_EQ(host.listeners[2].target, sim::kEveryOtherPlugin);
+    EXPECT_EQ(host.refusedListeners, (std::vector<std::uint32_t>{2, 2, 3}));
+    EXPECT_TRUE(Logged("registering plugin listener for (null) at 2 of 3"));
 }
 
 TEST_F(HostLoaderTest, AnotherGameVersionRefusesThePlugin)
 {
     Install("Varnel.dll", "Varnel.dll");
     report = sim::StartHost(plugins_, {0x010F0DE0, sim::kHostVersion});
-    EXPECT_EQ(report.log, (std::vector<std::string>{
-                              "checking plugin Varnel.dll",
-                              "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
-                              "incompatible with current version of the game 0 (handle 0)"}));
-    ASSERT_TRUE(report.messageBox.has_value());
-    EXPECT_NE(report.messageBox->find("Varnel.dll v" VARNEL_VERSION_TEXT ": disabled, incompatible with current version of the game"),
+    EXPECT_EQ(Log(), (std::vector<std::string>{
+                         "checking plugin Varnel.dll",
+                         "plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
+                         "incompatible with current version of the game 0 (handle 0)",
+                         "dispatch message (0) to plugin listeners",
+                         "no listeners registered",
+                         "dispatch message (1) to plugin listeners",
+                         "no listeners registered"}));
+    ASSERT_EQ(report.boxes.size(), 1U);
+    EXPECT_NE(report.boxes[0].text.find("Varnel.dll v" VARNEL_VERSION_TEXT ": disabled, incompatible with current version of the game"),
               std::string::npos);
     EXPECT_TRUE(sim::Host().listeners.empty());
     sim::SendDataLoadedMessages();

@@ -2,6 +2,7 @@
 #include "sim/game/command_table.h"
 #include "sim/game/console.h"
 #include "sim/game/game_image.h"
+#include "sim/process.h"
 #include "sim/host/host.h"
 #include "support/plugin_loader.h"
 #include "sim/game/references.h"
@@ -82,18 +83,19 @@ TEST_F(PluginTest, LoadRegistersWithTheHost)
     EXPECT_EQ(host.listeners[0].plugin, 0x1234U);
     EXPECT_EQ(host.listeners[0].sender, "SFSE");
     EXPECT_NE(host.listeners[0].listener, nullptr);
-    ASSERT_EQ(host.callbacks.size(), 1U);
-    ASSERT_NE(host.callbacks[0], nullptr);
-    host.callbacks[0](nullptr);  // does nothing, returns
+    ASSERT_EQ(host.menuCallbacks.size(), 1U);
+    ASSERT_NE(host.menuCallbacks[0], nullptr);
+    host.menuCallbacks[0](nullptr);  // does nothing, returns
     EXPECT_EQ(host.wrongSlotCalls, 0);
 }
 
-TEST_F(PluginTest, LoadIgnoresTheCallbackRegistrationsResult)
+TEST_F(PluginTest, LoadReadsNoResultFromTheMenuRegistration)
 {
-    sim::Host().callbackRegistrationSucceeds = false;
+    // The host's menu registration returns nothing; the simulated one leaves
+    // 0 where a result would be.
     EXPECT_TRUE(Load());
     EXPECT_EQ(sim::Host().listeners.size(), 1U);
-    EXPECT_EQ(sim::Host().callbacks.size(), 1U);
+    EXPECT_EQ(sim::Host().menuCallbacks.size(), 1U);
 }
 
 TEST_F(PluginTest, RefusedListenerFailsTheLoadAndHandsNothingOn)
@@ -105,7 +107,7 @@ TEST_F(PluginTest, RefusedListenerFailsTheLoadAndHandsNothingOn)
     EXPECT_FALSE(Load());
     EXPECT_EQ(sim::Host().refusedListeners, std::vector<std::uint32_t>{5});
     EXPECT_TRUE(sim::Host().listeners.empty());
-    EXPECT_TRUE(sim::Host().callbacks.empty());
+    EXPECT_TRUE(sim::Host().menuCallbacks.empty());
     EXPECT_EQ(sim::Host().queriedIds, (std::vector<std::uint32_t>{1, 3}));
 
     sim::ResetHost();
@@ -113,7 +115,7 @@ TEST_F(PluginTest, RefusedListenerFailsTheLoadAndHandsNothingOn)
     sim::Host().pluginCount = 5;
     EXPECT_TRUE(Load());
     EXPECT_EQ(sim::Host().listeners.size(), 1U);
-    EXPECT_EQ(sim::Host().callbacks.size(), 1U);
+    EXPECT_EQ(sim::Host().menuCallbacks.size(), 1U);
 }
 
 TEST_F(PluginTest, LoadFailsWithoutEitherInterface)
@@ -121,13 +123,13 @@ TEST_F(PluginTest, LoadFailsWithoutEitherInterface)
     sim::Host().offersMessaging = false;
     EXPECT_FALSE(Load());
     EXPECT_TRUE(sim::Host().listeners.empty());
-    EXPECT_TRUE(sim::Host().callbacks.empty());
+    EXPECT_TRUE(sim::Host().menuCallbacks.empty());
 
     sim::ResetHost();
-    sim::Host().offersCallbacks = false;
+    sim::Host().offersMenus = false;
     EXPECT_FALSE(Load());
     EXPECT_TRUE(sim::Host().listeners.empty());
-    EXPECT_TRUE(sim::Host().callbacks.empty());
+    EXPECT_TRUE(sim::Host().menuCallbacks.empty());
 }
 
 TEST_F(PluginTest, OnlyTheDataLoadedMessageInstalls)
@@ -187,7 +189,7 @@ TEST_F(PluginTest, SecondDataLoadedMessageChangesNothing)
 
 TEST_F(PluginTest, LoadAnswersFalseWhenTheHostThrowsAtAnyStep)
 {
-    for (const char* call : {"getPluginHandle", "queryInterface", "registerListener", "registerCallback"}) {
+    for (const char* call : {"getPluginHandle", "queryInterface", "registerListener", "registerMenuMovieCallback"}) {
         SCOPED_TRACE(call);
         sim::ResetHost();
         sim::Host().throwingCall = call;
@@ -381,7 +383,7 @@ TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
     EXPECT_EQ(fatal.process, GetCurrentProcess());
     EXPECT_EQ(fatal.exitCode, 0U);
     EXPECT_TRUE(sim::Host().listeners.empty());
-    EXPECT_TRUE(sim::Host().callbacks.empty());
+    EXPECT_TRUE(sim::Host().menuCallbacks.empty());
     EXPECT_TRUE(sim::Host().queriedIds.empty());
 }
 

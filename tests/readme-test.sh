@@ -21,7 +21,7 @@ while IFS= read -r text; do
   printf '%s\n' "$pieces" > /tmp/varnel-readme-pieces.$$
   while IFS= read -r piece; do
     [ ${#piece} -ge 4 ] || continue
-    if ! grep -rqF -- "$piece" "$root/src" "$root/sim/host/host_loader.cpp"; then
+    if ! grep -rqF -- "$piece" "$root/src" "$root/sim/host"; then
       echo "the README lists a text the code never prints: $piece"
       status=1
     fi

@@ -4,19 +4,20 @@
 // standard input. scripts/demo.sh builds it and runs it through
 // scripts/demo-session.sh.
 //
-//   varnel_demo [--interactive] [--names FOLDER] [--runtime A.B.C] [--game-folder DIR]
+//   varnel_demo [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C] [--game-folder DIR]
 //
 // FOLDER holds FemaleNames.txt and MaleNames.txt (default: data). They and
 // Varnel.dll are copied into Data\SFSE\Plugins\ of a scratch game folder (DIR,
 // which demo-session.sh makes and removes; by default one in the temporary
 // folder), which becomes the working directory, as the game's own folder is
-// for the real plugin.
+// for the real plugin. With --plugins, every DLL of FOLDER goes there too, so
+// a plugin author sees the host's rules at work on their plugins beside it.
 
 #include "sim/demo/game_folder.h"
 #include "sim/demo/options.h"
 #include "sim/demo/session.h"
 #include "sim/demo/wide_text.h"
-#include "sim/game/game_image.h"
+#include "sim/process.h"
 
 #include <exception>
 #include <iostream>
@@ -31,7 +32,9 @@ int RunDemo(const demo::Options& options)
     demo::Session session;
     demo::AddReferences(session);
     const demo::GameFolderGuard guard(options.gameFolder);
-    demo::StartHost(session, options, demo::PrepareGameFolder(options.names), demo::LoadedPlugins());
+    if (!demo::StartHost(session, options, demo::PrepareGameFolder(options.names, options.plugins), demo::LoadedPlugins()) ||
+        !demo::OpenConsole())
+        return 0;
     if (options.interactive)
         demo::InteractiveSession(session);
     else

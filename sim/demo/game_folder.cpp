@@ -2,6 +2,7 @@
 
 #include "sim/demo/session.h"
 #include "sim/demo/wide_text.h"
+#include "sim/host/plugin_scan.h"
 #include "src/names/list_names.h"
 
 #include <windows.h>
@@ -64,12 +65,16 @@ GameFolderGuard::~GameFolderGuard() { RemoveGameFolder(); }
 
 sim::HostReport& LoadedPlugins() { return loadedPlugins; }
 
-fs::path PrepareGameFolder(const fs::path& names)
+fs::path PrepareGameFolder(const fs::path& names, const std::optional<fs::path>& others)
 {
     fs::path plugins = GameFolder() / "Data" / "SFSE" / "Plugins";
     fs::remove_all(GameFolder());
     fs::create_directories(plugins);
     fs::copy_file(ExeFolder() / "Varnel.dll", plugins / "Varnel.dll");
+    if (others) {
+        for (const auto& path : sim::PluginFilesInFolderOrder(*others))
+            fs::copy_file(path, plugins / path.filename(), fs::copy_options::overwrite_existing);
+    }
     for (const char* list : {varnel::kFemaleNamesFile, varnel::kMaleNamesFile}) {
         if (fs::is_regular_file(names / list))
             fs::copy_file(names / list, plugins / list);

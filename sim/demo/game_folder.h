@@ -20,9 +20,11 @@ struct GameFolderGuard {
     GameFolderGuard& operator=(const GameFolderGuard&) = delete;
 };
 
-// Installs the DLL and the lists of `names` into a fresh game folder and
-// makes it the working directory. Returns the plugin folder.
-std::filesystem::path PrepareGameFolder(const std::filesystem::path& names);
+// Installs the DLL, the lists of `names` and every DLL of `plugins` into a
+// fresh game folder and makes it the working directory. Returns the plugin
+// folder.
+std::filesystem::path PrepareGameFolder(const std::filesystem::path& names,
+                                        const std::optional<std::filesystem::path>& plugins);
 
 // What the host loaded from the game folder, so that it can be freed before
 // the folder is removed.

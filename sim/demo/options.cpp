@@ -20,13 +20,16 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        const bool takesValue = argument == "--names" || argument == "--runtime" || argument == "--game-folder";
+        const bool takesValue =
+            argument == "--names" || argument == "--plugins" || argument == "--runtime" || argument == "--game-folder";
         if (takesValue && i + 1 == arguments.size())
             return UsageError(problem, argument + " needs a value (" + (argument == "--runtime" ? "A.B.C" : "a folder") + ")");
         if (argument == "--interactive") {
             options.interactive = true;
         } else if (argument == "--names") {
             options.names = PathFromUtf8(arguments[++i]);
+        } else if (argument == "--plugins") {
+            options.plugins = std::filesystem::absolute(PathFromUtf8(arguments[++i]));
         } else if (argument == "--game-folder") {
             options.gameFolder = PathFromUtf8(arguments[++i]);
         } else if (argument == "--runtime") {

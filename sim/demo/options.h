@@ -12,11 +12,13 @@
 
 namespace demo {
 
-inline constexpr const char* kUsage = "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--runtime A.B.C]";
+inline constexpr const char* kUsage =
+    "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C]";
 
 struct Options {
     bool interactive = false;
     std::filesystem::path names = "data";
+    std::optional<std::filesystem::path> plugins;  // every DLL in it goes beside Varnel.dll
     std::string runtimeText = sim::RuntimeText();
     std::uint32_t runtime = sim::kGameRuntime;
     std::optional<std::filesystem::path> gameFolder;  // made and removed by scripts/demo-session.sh

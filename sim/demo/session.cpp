@@ -6,6 +6,8 @@
 #include "sim/host/host.h"
 #include "sim/text.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <sstream>
 #include <vector>
@@ -16,26 +18,55 @@ void Say(const std::string& text) { std::cout << text << '\n' << std::flush; }
 
 namespace {
 
+// Shows the host's log from line `from` to line `to` (default: its end);
+// returns where it stopped.
+std::size_t ShowLog(std::size_t from, std::size_t to = SIZE_MAX)
+{
+    const auto& log = sim::Host().log;
+    to = std::min(to, log.size());
+    for (std::size_t i = from; i < to; ++i)
+        Say("   | " + log[i]);
+    return to;
+}
+
+void ShowBox(const sim::HostBox& box)
+{
+    Say("   its message box \"" + box.title + "\" (Yes / No; the demo answers No):");
+    std::istringstream text(box.text);
+    for (std::string line; std::getline(text, line);)
+        Say("   # " + line);
+}
+
 }  // namespace
 
-void StartHost(Session& session, const Options& options, const std::filesystem::path& plugins, sim::HostReport& report)
+bool StartHost(Session& session, const Options& options, const std::filesystem::path& plugins, sim::HostReport& report)
 {
     Say("== SFSE starts the plugins in Data\\SFSE\\Plugins (game runtime " + options.runtimeText + ")");
     Say("   its log, Documents\\My Games\\Starfield\\SFSE\\Logs\\sfse.txt:");
-    report = sim::StartHost(plugins, {options.runtime, sim::kHostVersion});
-    for (const auto& line : report.log)
-        Say("   | " + line);
-    if (report.messageBox) {
-        Say("   its message box:");
-        std::istringstream box(*report.messageBox);
-        for (std::string line; std::getline(box, line);)
-            Say("   # " + line);
-    }
+    report = sim::StartHost(plugins, {options.runtime, sim::kHostVersion, sim::BoxAnswer::No});
+    std::size_t shown = ShowLog(0, report.boxesAfterLine);
+    for (const auto& box : report.boxes)
+        ShowBox(box);
+    shown = ShowLog(shown);
+    if (sim::Host().crashed)
+        return false;
     Say("== The game's data has loaded (host messages 2 and 3)");
     sim::SendDataLoadedMessages();
+    ShowLog(shown);
+    if (sim::Host().crashed)
+        return false;
     session.commandEntry = sim::FindCommand("SetRandomName");
     Say(session.commandEntry ? "   console command table: TogglePathLine is now SetRandomName"
                              : "   console command table: no SetRandomName; TogglePathLine is as the game made it");
+    return true;
+}
+
+bool OpenConsole()
+{
+    const std::size_t shown = sim::Host().log.size();
+    sim::MenuMovieLoaded();
+    ShowLog(shown);
+    return !sim::Host().crashed;
 }
 
 namespace {

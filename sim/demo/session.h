@@ -35,9 +35,13 @@ void Say(const std::string& text);
 void AddReferences(Session& session);
 
 // Starts the host on `plugins` as the game of `options` would, shows its log
-// and box, and sends the game's data-loaded messages; `report` keeps what it
-// loaded.
-void StartHost(Session& session, const Options& options, const std::filesystem::path& plugins, sim::HostReport& report);
+// and boxes, and sends the game's data-loaded messages; `report` keeps what it
+// loaded. False when the game crashed.
+bool StartHost(Session& session, const Options& options, const std::filesystem::path& plugins, sim::HostReport& report);
+
+// The console's menu opens: the host calls the plugins' menu callbacks.
+// False when the game crashed.
+bool OpenConsole();
 
 // Runs one console line; false when the session should end.
 bool RunLine(Session& session, const std::string& line);

@@ -69,6 +69,12 @@ void ForgetFaults()
     faults.clear();
 }
 
+void RecordFault(const std::string& what)
+{
+    const std::lock_guard lock(consoleMutex);
+    faults.push_back(what);
+}
+
 void MakeConsole() { Store<const void*>(GameAddress(kConsoleObjectOffset), 0, consoleObject); }
 
 void RemoveConsole() { Store<const void*>(GameAddress(kConsoleObjectOffset), 0, nullptr); }

@@ -47,6 +47,8 @@ void UseExecutorObject(const void* object);
 // StartGame calls), so ClearConsole between two commands does not hide them.
 std::vector<std::string> Faults();
 void ForgetFaults();
+// Notes one: what the game was made to do that would have ended it.
+void RecordFault(const std::string& what);
 
 // The game's functions, installed at their offsets by StartGame.
 void PrintOnConsole(void* console, const char* format, va_list arguments);

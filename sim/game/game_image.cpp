@@ -2,7 +2,6 @@
 
 #include "sim/game/command_table.h"
 #include "sim/game/console.h"
-#include "sim/host/host.h"
 #include "sim/game/references.h"
 
 #include <windows.h>
@@ -80,15 +79,14 @@ void StartGame()
     ClearConsole();
     ForgetFaults();
     LayCommandTable({});
-    ResetHost();
 }
 
-void StartRunningGame()
+void* DataHandler()
 {
-    StartGame();
-    MakeConsole();
-    UseExecutorObject(ExecutorObject(Executor::Game));
-    LayCommandTable(GameCommands());
+    // What plugins are handed with the data-loaded messages; its contents
+    // are not simulated.
+    alignas(16) static std::uint8_t dataHandler[64];
+    return dataHandler;
 }
 
 }  // namespace sim

@@ -34,14 +34,12 @@ std::uintptr_t ImageBase();
 std::uint8_t* GameAddress(std::uintptr_t offset, std::size_t size = 8);
 
 // Lays out the game: function stubs at their offsets, no console, no
-// executor object, an empty command table, a fresh host. Safe to call again
-// to start over.
+// executor object, an empty command table. Safe to call again to start over.
 void StartGame();
 
-// The game as it runs when plugins meet it, with a fresh host: StartGame,
-// then its console made, its console line executor object held and its
-// command table laid as the game lays it. Every test and the demo start here.
-void StartRunningGame();
+// The game's data handler object, which the host hands to plugins once the
+// game's data has loaded.
+void* DataHandler();
 
 // Reads and writes a value of a record at a byte offset.
 template <typename T>

@@ -1,6 +1,7 @@
 #pragma once
 
-// The simulated script-extender host: the records it hands a plugin, and a
+// The simulated script-extender host: the records it hands a plugin, its
+// listeners and menu callbacks as the real host keeps them, its log, and a
 // record of every call the plugin makes on them.
 
 #include "src/plugin/host_api.h"
@@ -11,31 +12,50 @@
 
 namespace sim {
 
+// The sender a listener names: the host itself (handle 0), one listed
+// plugin, or, for a null sender, every plugin but its own (never the host).
+inline constexpr std::uint32_t kEveryOtherPlugin = 0xFFFFFFFF;
+
 struct ListenerRegistration {
-    std::uint32_t plugin;
-    std::string sender;  // "(null)" when the plugin passed none
+    std::uint32_t plugin;    // the handle the plugin gave
+    std::string sender;      // as given; "(null)" when none
+    std::uint32_t target;    // 0: the host; 1, 2, ...: a listed plugin; kEveryOtherPlugin
     sfse::HostMessageListener listener;
 };
 
+// A plugin the host freed; its code is gone.
+struct UnloadedModule {
+    std::string file;
+    std::uintptr_t begin;
+    std::uintptr_t end;
+};
+
 struct HostRecord {
-    // Set by a test before the plugin loads.
+    // Set by a test before the plugin loads (StartHost sets them for each
+    // plugin it calls).
     std::uint32_t pluginHandle = 0x2A;
     bool offersMessaging = true;    // interface 1
-    bool offersCallbacks = true;    // interface 3
-    // The real host refuses a listener whose plugin handle is above its count
-    // of plugins; StartHost sets the count for each load call.
+    bool offersMenus = true;        // interface 3
+    // The host's count of plugins while one loads: a listener whose plugin
+    // handle is above it is refused.
     std::uint32_t pluginCount = 0xFFFFFFFF;
-    bool callbackRegistrationSucceeds = true;
+    // The names of the plugins in the host's list, in its order: the senders
+    // other than "SFSE" a listener may name.
+    std::vector<std::string> listedNames;
     // The one call that throws a C++ exception into the plugin, by name:
     // "getPluginHandle", "queryInterface", "registerListener",
-    // "registerCallback"; empty: none.
+    // "registerMenuMovieCallback"; empty: none.
     std::string throwingCall;
-    // What the plugin did.
+    // The host's log, Documents\My Games\Starfield\SFSE\Logs\sfse.txt, line by line.
+    std::vector<std::string> log;
+    // What the plugins did.
     int handleRequests = 0;
     std::vector<std::uint32_t> queriedIds;
-    std::vector<ListenerRegistration> listeners;  // those accepted
+    std::vector<ListenerRegistration> listeners;  // those accepted, in order
     std::vector<std::uint32_t> refusedListeners;  // plugin handles of those refused
-    std::vector<sfse::HostCallback> callbacks;  // given to interface 3
+    std::vector<sfse::MenuMovieCallback> menuCallbacks;  // given to interface 3, in order
+    std::vector<UnloadedModule> unloaded;         // plugins the host freed
+    bool crashed = false;                         // the host called into a freed plugin
     int wrongSlotCalls = 0;        // calls through a slot the host does not offer
 };
 
@@ -45,7 +65,15 @@ void ResetHost();
 // The HostInterface record handed to SFSEPlugin_Load.
 const void* HostInterfaceRecord();
 
-// Delivers a message of `type` to every registered listener.
+// The host sends message `type` to the listeners of "SFSE", in the order
+// they registered; types 2 and 3 carry the game's data handler.
 void SendHostMessage(std::uint32_t type);
+
+// A menu's movie has loaded: the host calls every menu callback.
+void MenuMovieLoaded();
+
+// Forgets the listeners and menu callbacks whose code lies in `module`:
+// for the simulation's own clean-up, never done by the real host.
+void ForgetCodeIn(const void* module);
 
 }  // namespace sim

@@ -1,247 +1,96 @@
 #include "sim/host/host_loader.h"
 
+#include "sim/host/guarded_call.h"
 #include "sim/host/host.h"
 #include "sim/host/pe_image.h"
-#include "sim/text.h"
+#include "sim/host/plugin_scan.h"
 #include "src/plugin/host_api.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <exception>
+#include <vector>
 
 namespace sim {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Describe(const PluginState& plugin)
+enum class Phase { Preload, Load };
+
+using EntryPoint = bool (*)(const void* host);
+
+// The host's list: the plugins that passed the scan and have not failed
+// since, in scan order (indexes into report.plugins).
+using PluginList = std::vector<std::size_t>;
+
+// What the host's records tell a plugin while it is being called: its
+// handle, the count of plugins (the listed ones, one more while one loads)
+// and the names a listener may give as sender.
+void ShowHostList(const HostReport& report, const PluginList& listed, const PluginState& current)
 {
-    return "plugin " + plugin.file + " (" + Hex8(plugin.dataVersion) + " " + plugin.name + " " +
-           Hex8(plugin.pluginVersion) + ")";
+    Host().pluginHandle = current.handle;
+    Host().pluginCount = static_cast<std::uint32_t>(listed.size() + 1);
+    Host().listedNames.clear();
+    for (const std::size_t index : listed)
+        Host().listedNames.push_back(report.plugins[index].name);
 }
 
-void Fail(HostReport& report, PluginState& plugin, const std::string& reason, std::uint32_t code = 0)
+// The freed plugin's code is gone; the host keeps whatever it registered.
+void Unload(PluginState& plugin)
 {
-    plugin.failure = reason;
-    plugin.code = code;
-    report.log.push_back(Describe(plugin) + " " + reason + " " + std::to_string(code) + " (handle " +
-                         std::to_string(plugin.handle) + ")");
+    const auto* image = static_cast<const std::uint8_t*>(plugin.module);
+    const auto begin = reinterpret_cast<std::uintptr_t>(image);
+    Host().unloaded.push_back({plugin.file, begin, begin + ImageSize(image)});
+    FreeLibrary(static_cast<HMODULE>(plugin.module));
+    plugin.module = nullptr;
 }
 
-// The checks on the host's copy of the record; empty when it passes.
-std::string CheckRecord(const sfse::PluginVersionData& record, const HostStartup& startup)
+// Loads the plugin if it is not yet, and calls its entry point of `phase`
+// under the guard; the reason it failed, or empty.
+std::string CallEntryPoint(PluginState& plugin, Phase phase, std::uint32_t& code)
 {
-    if (record.recordVersion == 0)
-        return "disabled, bad version data";
-    if (record.name[0] == 0)
-        return "disabled, no name specified";
-    const bool independent =
-        (record.addressIndependence & (sfse::kAddressIndependentBySignatures | sfse::kAddressIndependentByAddressLibrary)) != 0 &&
-        (record.structureIndependence & (sfse::kStructureIndependentNoStructures | sfse::kStructureIndependentLayout11470)) != 0 &&
-        record.breakingChanges == 0;
-    if (!independent) {
-        bool compatible = false;
-        for (const std::uint32_t version : record.compatibleVersions) {
-            if (version == 0)
-                break;
-            compatible = compatible || version == startup.runtime;
+    if (plugin.module == nullptr) {
+        plugin.module = LoadLibraryW(plugin.path.wstring().c_str());
+        if (plugin.module == nullptr) {
+            code = static_cast<std::uint32_t>(GetLastError());
+            return "couldn't load plugin";
         }
-        if (!compatible)
-            return "disabled, incompatible with current version of the game";
     }
-    if (record.minimumHostVersion > startup.hostVersion)
-        return "disabled, requires newer script extender";
+    const char* name = phase == Phase::Preload ? sfse::kPreloadExportName : sfse::kLoadExportName;
+    const auto entry = reinterpret_cast<EntryPoint>(
+        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(plugin.module), name)));
+    bool result = false;
+    if (!RunGuarded([&] { result = entry(HostInterfaceRecord()); }).completed)
+        return "disabled, fatal error occurred while loading plugin";
+    if (!result)
+        return "reported as incompatible during load";
     return {};
 }
 
-// Maps the file as an image resource (none of its code runs), copies its
-// version record and checks it.
-void Scan(HostReport& report, PluginState& plugin, const fs::path& path, const HostStartup& startup)
+// One pass over the host's list; a plugin that fails is freed and leaves
+// the list (and with it the count later plugins see).
+void RunPhase(HostReport& report, PluginList& listed, Phase phase)
 {
-    report.log.push_back("checking plugin " + plugin.file);
-    HMODULE mapped = LoadLibraryExW(path.wstring().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (mapped == nullptr)
-        return Fail(report, plugin, "couldn't load plugin", static_cast<std::uint32_t>(GetLastError()));
-    const std::uint8_t* image = MappedImageBase(mapped);
-    if (!Is64BitImage(image)) {
-        FreeLibrary(mapped);
-        return Fail(report, plugin, "32-bit plugins can never work");
-    }
-    const std::uint8_t* exported = FindExport(image, sfse::kVersionExportName);
-    if (exported == nullptr) {
-        FreeLibrary(mapped);
-        return Fail(report, plugin, "no version data");
-    }
-    sfse::PluginVersionData record;
-    std::memcpy(&record, exported, sizeof record);
-    FreeLibrary(mapped);
-    record.name[sfse::kPluginNameSize - 1] = 0;
-    plugin.dataVersion = record.recordVersion;
-    plugin.pluginVersion = record.pluginVersion;
-    plugin.name = record.name;
-    if (const std::string reason = CheckRecord(record, startup); !reason.empty())
-        Fail(report, plugin, reason);
-}
-
-// SFSEPlugin_Load runs under a guard, as under the host's own structured
-// exception handler: on a thread of its own, where a hardware fault resumes
-// in EndFaultedThread, which ends that thread with the fault's code, and a
-// C++ exception is caught.
-using LoadFunction = bool (*)(const void* host);
-
-struct LoadCall {
-    LoadFunction load;
-    bool result = false;
-    bool returned = false;  // false: it faulted or threw
-};
-
-thread_local bool guarding = false;
-
-[[noreturn]] void EndFaultedThread(DWORD code) { ExitThread(code); }
-
-bool IsHardwareFault(DWORD code)
-{
-    switch (code) {
-    case EXCEPTION_ACCESS_VIOLATION:
-    case EXCEPTION_ILLEGAL_INSTRUCTION:
-    case EXCEPTION_PRIV_INSTRUCTION:
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-    case EXCEPTION_INT_OVERFLOW:
-    case EXCEPTION_STACK_OVERFLOW:
-    case EXCEPTION_IN_PAGE_ERROR:
-    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
-        return true;
-    default:
-        return false;
-    }
-}
-
-LONG CALLBACK GuardFaults(EXCEPTION_POINTERS* exception)
-{
-    if (!guarding || !IsHardwareFault(exception->ExceptionRecord->ExceptionCode))
-        return EXCEPTION_CONTINUE_SEARCH;
-    guarding = false;
-    CONTEXT* context = exception->ContextRecord;
-    context->Rcx = exception->ExceptionRecord->ExceptionCode;  // EndFaultedThread's argument
-    context->Rsp = (context->Rsp & ~DWORD64{15}) - 8;          // as right after a call
-    context->Rip = reinterpret_cast<DWORD64>(&EndFaultedThread);
-    return EXCEPTION_CONTINUE_EXECUTION;
-}
-
-DWORD WINAPI RunLoad(void* argument)
-{
-    auto* call = static_cast<LoadCall*>(argument);
-    guarding = true;
-    try {
-        call->result = call->load(HostInterfaceRecord());
-        call->returned = true;
-    } catch (...) {
-        // a C++ exception out of the plugin: returned stays false
-    }
-    guarding = false;
-    return 0;
-}
-
-// Calls `load`; false, with the fault's code (0 for an exception), when it
-// faulted or threw.
-bool CallGuarded(LoadFunction load, bool& result, std::uint32_t& code)
-{
-    static PVOID const handler = AddVectoredExceptionHandler(1, &GuardFaults);
-    static_cast<void>(handler);
-    LoadCall call{load};
-    HANDLE thread = CreateThread(nullptr, 0, &RunLoad, &call, 0, nullptr);
-    if (thread == nullptr) {
-        code = static_cast<std::uint32_t>(GetLastError());
-        return false;
-    }
-    WaitForSingleObject(thread, INFINITE);
-    DWORD exitCode = 0;
-    GetExitCodeThread(thread, &exitCode);
-    CloseHandle(thread);
-    result = call.result;
-    code = call.returned ? 0 : static_cast<std::uint32_t>(exitCode);
-    return call.returned;
-}
-
-// Drops what a plugin that failed its load call had registered.
-void ForgetListenersOf(std::uint32_t handle)
-{
-    auto& listeners = Host().listeners;
-    listeners.erase(std::remove_if(listeners.begin(), listeners.end(),
-                                   [&](const ListenerRegistration& r) { return r.plugin == handle; }),
-                    listeners.end());
-}
-
-// Loads a plugin that passed its checks and calls its SFSEPlugin_Load, if it
-// has one; false when the plugin failed and was freed. `listed` is the
-// host's count of plugins at the time: those that passed the checks, less
-// those that failed to load.
-bool LoadChecked(HostReport& report, PluginState& plugin, const fs::path& path, std::uint32_t listed)
-{
-    report.log.push_back("loading plugin \"" + plugin.name + "\"");
-    HMODULE module = LoadLibraryW(path.wstring().c_str());
-    if (module == nullptr) {
-        Fail(report, plugin, "couldn't load plugin", static_cast<std::uint32_t>(GetLastError()));
-        return false;
-    }
-    plugin.module = module;
-    const auto load = reinterpret_cast<LoadFunction>(reinterpret_cast<void*>(GetProcAddress(module, sfse::kLoadExportName)));
-    if (load == nullptr)
-        return true;  // nothing to call: it stays loaded
-    bool result = false;
-    std::uint32_t code = 0;
-    Host().pluginHandle = plugin.handle;
-    Host().pluginCount = listed + 1;
-    if (!CallGuarded(load, result, code))
-        Fail(report, plugin, "disabled, fatal error occurred while loading plugin", code);
-    else if (!result)
-        Fail(report, plugin, "reported as incompatible during load");
-    else
-        return true;
-    ForgetListenersOf(plugin.handle);
-    FreeLibrary(module);
-    plugin.module = nullptr;
-    return false;
-}
-
-// How the box names a plugin's version: " vA.B.C.D", or the plain number
-// when its top byte is 0; nothing when it is 0.
-std::string BoxVersionText(std::uint32_t version)
-{
-    if (version == 0)
-        return {};
-    return " v" + (version >> 24 != 0 ? VersionText(version) : std::to_string(version));
-}
-
-std::string MessageBoxText(const std::vector<PluginState>& plugins)
-{
-    std::string text;
-    for (const auto& plugin : plugins) {
-        if (plugin.failure.empty() || plugin.failure == "no version data")
+    for (std::size_t i = 0; i < listed.size();) {
+        PluginState& plugin = report.plugins[listed[i]];
+        if (!(phase == Phase::Preload ? plugin.hasPreload : plugin.hasLoad)) {
+            ++i;
             continue;
-        text += plugin.file + BoxVersionText(plugin.pluginVersion) + ": " + plugin.failure;
-        if (plugin.code != 0)
-            text += " (" + Hex8(plugin.code) + ")";
-        text += "\n";
+        }
+        Host().log.push_back(std::string(phase == Phase::Preload ? "pre" : "") + "loading plugin \"" + plugin.name + "\"");
+        ShowHostList(report, listed, plugin);
+        std::uint32_t code = 0;
+        const std::string failure = CallEntryPoint(plugin, phase, code);
+        if (failure.empty()) {
+            ++i;
+            continue;
+        }
+        ReportFailure(report, listed[i], failure, code, plugin.handle);
+        if (plugin.module != nullptr)
+            Unload(plugin);
+        listed.erase(listed.begin() + static_cast<std::ptrdiff_t>(i));
     }
-    return text.empty() ? text : "A plugin has failed to load correctly. Some plugins were disabled:\n\n" + text;
-}
-
-std::vector<fs::path> PluginFiles(const fs::path& folder)
-{
-    std::vector<fs::path> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        std::wstring extension = entry.path().extension().wstring();
-        std::transform(extension.begin(), extension.end(), extension.begin(), ::towlower);
-        if (extension == L".dll")
-            files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
 }
 
 }  // namespace
@@ -249,27 +98,19 @@ std::vector<fs::path> PluginFiles(const fs::path& folder)
 HostReport StartHost(const fs::path& folder, const HostStartup& startup)
 {
     HostReport report;
-    std::uint32_t listed = 0;  // the host's count of plugins
-    const std::vector<fs::path> files = PluginFiles(folder);
-    for (const auto& path : files) {
-        PluginState& plugin = report.plugins.emplace_back();
-        plugin.file = path.filename().string();
-        Scan(report, plugin, path, startup);
-        if (plugin.failure.empty())
-            plugin.handle = ++listed;
+    ScanPlugins(report, folder, startup);
+    PluginList listed;
+    for (std::size_t i = 0; i < report.plugins.size(); ++i) {
+        if (report.plugins[i].failure.empty())
+            listed.push_back(i);
     }
-    // A plugin that fails its load leaves the count; the others keep the
-    // handles the scan gave them.
-    for (std::size_t i = 0; i < files.size(); ++i) {  // report.plugins follows files
-        if (report.plugins[i].failure.empty() && !LoadChecked(report, report.plugins[i], files[i], listed))
-            --listed;
-    }
-    for (const auto& plugin : report.plugins) {
-        if (plugin.failure.empty())
-            report.log.push_back(Describe(plugin) + " loaded correctly (handle " + std::to_string(plugin.handle) + ")");
-    }
-    if (std::string box = MessageBoxText(report.plugins); !box.empty())
-        report.messageBox = std::move(box);
+    RunPhase(report, listed, Phase::Preload);
+    RunPhase(report, listed, Phase::Load);
+    for (const std::size_t index : listed)
+        ReportLoaded(report.plugins[index]);
+    ShowBoxes(report, startup.answer);
+    if (report.gameEnded)
+        return report;
     SendHostMessage(sfse::kHostMessagePostLoad);
     SendHostMessage(sfse::kHostMessagePostPostLoad);
     return report;
@@ -277,10 +118,13 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
 
 void UnloadPlugins(HostReport& report)
 {
+    if (report.strandedMapping != nullptr)
+        FreeLibrary(static_cast<HMODULE>(report.strandedMapping));
+    report.strandedMapping = nullptr;
     for (auto& plugin : report.plugins) {
         if (plugin.module == nullptr)
             continue;
-        ForgetListenersOf(plugin.handle);
+        ForgetCodeIn(plugin.module);
         FreeLibrary(static_cast<HMODULE>(plugin.module));
         plugin.module = nullptr;
     }
@@ -290,11 +134,6 @@ void SendDataLoadedMessages()
 {
     SendHostMessage(sfse::kHostMessageDataLoaded);
     SendHostMessage(sfse::kHostMessagePostDataLoaded);
-}
-
-std::string RuntimeText()
-{
-    return std::to_string(kRuntimeMajor) + "." + std::to_string(kRuntimeMinor) + "." + std::to_string(kRuntimeBuild);
 }
 
 std::optional<std::uint32_t> ParseRuntime(const std::string& text)

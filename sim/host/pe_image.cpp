@@ -25,10 +25,12 @@ const std::uint8_t* MappedImageBase(void* module)
     return reinterpret_cast<const std::uint8_t*>(reinterpret_cast<std::uintptr_t>(module) & ~std::uintptr_t{3});
 }
 
-bool Is64BitImage(const std::uint8_t* image)
+bool IsAmd64Image(const std::uint8_t* image)
 {
-    return NtHeaders(image)->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+    return NtHeaders(image)->FileHeader.Machine == IMAGE_FILE_MACHINE_AMD64;
 }
+
+std::size_t ImageSize(const std::uint8_t* image) { return NtHeaders(image)->OptionalHeader.SizeOfImage; }
 
 const std::uint8_t* FindExport(const std::uint8_t* image, const char* name)
 {

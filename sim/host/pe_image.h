@@ -4,6 +4,7 @@
 // headers, its exports and its import slots. One module for the host's scan
 // and for the tests' plugin loader.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,8 +14,11 @@ namespace sim {
 // carries flags in its low bits).
 const std::uint8_t* MappedImageBase(void* module);
 
-// True when the image is a 64-bit one.
-bool Is64BitImage(const std::uint8_t* image);
+// True when the image is built for x64, as the host tells it.
+bool IsAmd64Image(const std::uint8_t* image);
+
+// The bytes the loaded image spans.
+std::size_t ImageSize(const std::uint8_t* image);
 
 // The image's export `name`, or null.
 const std::uint8_t* FindExport(const std::uint8_t* image, const char* name);

@@ -55,6 +55,7 @@ static_assert(offsetof(PluginVersionData, breakingChanges) == 0x258);
 // The independence flags the host counts; other bits do not count. A record
 // is version independent when it has one of each and no breaking changes.
 inline constexpr std::uint32_t kAddressIndependentBySignatures = 1U << 0;     // scans for code signatures
+inline constexpr std::uint32_t kAddressLibraryFirstForm = 1U << 1;             // needs the library file; not independent
 inline constexpr std::uint32_t kAddressIndependentByAddressLibrary = 1U << 2;  // address library, second form
 inline constexpr std::uint32_t kStructureIndependentNoStructures = 1U << 0;    // uses no game structures
 inline constexpr std::uint32_t kStructureIndependentLayout11470 = 1U << 3;     // the 1.14.70 layout
@@ -67,18 +68,25 @@ inline constexpr std::uint32_t kHostMessageDataLoaded = 2;        // the game's 
 inline constexpr std::uint32_t kHostMessagePostDataLoaded = 3;    // after every data-loaded listener
 
 struct HostMessage {
-    std::uint8_t unknown00[8];           // 0x00
+    const char* sender;                  // 0x00 "SFSE" for the host's own messages
     std::uint32_t type;                  // 0x08 one of kHostMessage...
+    std::uint32_t dataLength;            // 0x0C bytes at data: 0 for types 0 and 1, 8 for 2 and 3
+    void* data;                          // 0x10 types 2 and 3: the game's data handler; else null
 };
+static_assert(sizeof(HostMessage) == 0x18);
+static_assert(offsetof(HostMessage, sender) == 0x00);
 static_assert(offsetof(HostMessage, type) == 0x08);
+static_assert(offsetof(HostMessage, dataLength) == 0x0C);
+static_assert(offsetof(HostMessage, data) == 0x10);
 
 using HostMessageListener = void (*)(HostMessage* message);
-using HostCallback = void (*)(void* argument);
+// Called by the host after each menu's movie has loaded, with the menu.
+using MenuMovieCallback = void (*)(void* menu);
 
 // ---- Interfaces ----
 
 inline constexpr std::uint32_t kMessagingInterfaceId = 1;
-inline constexpr std::uint32_t kCallbackInterfaceId = 3;
+inline constexpr std::uint32_t kMenuInterfaceId = 3;
 
 // Handed to SFSEPlugin_Load; owned by the host.
 struct HostInterface {
@@ -94,23 +102,26 @@ static_assert(offsetof(HostInterface, getPluginHandle) == 0x18);
 struct MessagingInterface {
     std::uint8_t unknown00[8];                                                         // 0x00
     // 0x08 false (in the low 8 bits of the result) when refused: a plugin
-    // handle above the host's count of plugins
+    // handle above the host's count of plugins, no listener, or a sender
+    // that is neither "SFSE" nor a listed plugin
     bool (*registerListener)(std::uint32_t plugin, const char* sender, HostMessageListener listener);
 };
 static_assert(sizeof(MessagingInterface) == 0x10);
 static_assert(offsetof(MessagingInterface, registerListener) == 0x08);
 
-// Interface kCallbackInterfaceId: takes one callback.
-struct CallbackInterface {
-    std::uint8_t unknown00[8];                          // 0x00
-    bool (*registerCallback)(HostCallback callback);    // 0x08
+// Interface kMenuInterfaceId: the menus.
+struct MenuInterface {
+    std::uint8_t unknown00[8];                                  // 0x00
+    void (*registerMenuMovieCallback)(MenuMovieCallback callback);  // 0x08 no result
 };
-static_assert(sizeof(CallbackInterface) == 0x10);
-static_assert(offsetof(CallbackInterface, registerCallback) == 0x08);
+static_assert(sizeof(MenuInterface) == 0x10);
+static_assert(offsetof(MenuInterface, registerMenuMovieCallback) == 0x08);
 
-// The names under which a plugin exports its record and its load function.
+// The names under which a plugin exports its record and its entry points.
 inline constexpr const char* kVersionExportName = "SFSEPlugin_Version";
 inline constexpr const char* kLoadExportName = "SFSEPlugin_Load";
+// Called, when a plugin exports it, before any plugin's load function.
+inline constexpr const char* kPreloadExportName = "SFSEPlugin_Preload";
 
 }  // namespace sfse
 

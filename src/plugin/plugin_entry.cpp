@@ -24,7 +24,7 @@ void OnHostMessage(sfse::HostMessage* message) noexcept
     }
 }
 
-void EmptyCallback(void* /*argument*/) {}
+void EmptyCallback(void* /*menu*/) {}
 
 bool LoadPlugin(const sfse::HostInterface* host)
 {
@@ -38,15 +38,15 @@ bool LoadPlugin(const sfse::HostInterface* host)
     }
     // Both interfaces are needed: without one the plugin would be half set up.
     const auto* messaging = static_cast<const sfse::MessagingInterface*>(host->queryInterface(sfse::kMessagingInterfaceId));
-    const auto* callbacks = static_cast<const sfse::CallbackInterface*>(host->queryInterface(sfse::kCallbackInterfaceId));
-    if (messaging == nullptr || callbacks == nullptr)
+    const auto* menus = static_cast<const sfse::MenuInterface*>(host->queryInterface(sfse::kMenuInterfaceId));
+    if (messaging == nullptr || menus == nullptr)
         return false;
     // A refused listener would never hear of the game's data, so the command
     // would never come: the load has failed, and the host must say so. Nothing
     // goes to interface 3 then, since the host frees a plugin that answers false.
     if (!messaging->registerListener(pluginHandle, "SFSE", &OnHostMessage))
         return false;
-    callbacks->registerCallback(&EmptyCallback);
+    menus->registerMenuMovieCallback(&EmptyCallback);
     return true;
 }
 

@@ -6,7 +6,7 @@
 
 #include "sim/game/command_table.h"
 #include "sim/game/console.h"
-#include "sim/game/game_image.h"
+#include "sim/process.h"
 #include "sim/game/references.h"
 #include "sim/host/host.h"
 #include "support/plugin_loader.h"

@@ -3,6 +3,7 @@
 #include "sim/game/command_table.h"
 #include "sim/game/console.h"
 #include "sim/game/game_image.h"
+#include "sim/process.h"
 #include "sim/host/host.h"
 #include "sim/game/references.h"
 
