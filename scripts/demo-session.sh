@@ -13,10 +13,12 @@ shift 2
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnel-demo.XXXXXX") || exit 1
 child=
 reader=
+writer=
 stop() {  # stop STATUS: ends what runs, then leaves (the EXIT trap removes the folder)
   trap '' INT TERM HUP
   [ -n "$reader" ] && kill "$reader" 2>/dev/null
   [ -n "$child" ] && kill "$child" 2>/dev/null
+  [ -n "$writer" ] && kill "$writer" 2>/dev/null
   wait 2>/dev/null
   exit "$1"
 }
@@ -31,10 +33,16 @@ trap 'stop 129' HUP
 
 exec 3<&0
 if [ -t 0 ]; then
-  mkfifo "$work/input"
+  # The terminal is Linux's on both sides: lines are read here, and the
+  # program's UTF-8 output is written here as it comes (so Wine's console,
+  # with its code page and its line ends, is never in between).
+  mkfifo "$work/input" "$work/output"
   cat <&3 >"$work/input" &
   reader=$!
-  "$wine" "$demo" --game-folder "$work/game" "$@" <"$work/input" &
+  cat <"$work/output" &
+  writer=$!
+  # The terminal shows each line as it is typed.
+  "$wine" "$demo" --game-folder "$work/game" --typed-input "$@" <"$work/input" >"$work/output" 2>&1 &
 else
   "$wine" "$demo" --game-folder "$work/game" "$@" <&3 &
 fi
@@ -43,4 +51,5 @@ wait "$child"
 status=$?
 child=
 [ -n "$reader" ] && kill "$reader" 2>/dev/null
+[ -n "$writer" ] && wait "$writer"
 exit $status

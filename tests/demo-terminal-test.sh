@@ -19,12 +19,13 @@ printf 'Solo\n' > "$work/names/MaleNames.txt"
 # The demo's scratch folders left in the folder a case ran in.
 leftovers() { find "$1" -maxdepth 1 -name 'varnel-demo.*' | wc -l; }
 
-# in_terminal CASE INPUT_COMMAND: runs an interactive session in a
-# pseudo-terminal fed by INPUT_COMMAND's output; prints the session's status.
+# in_terminal CASE INPUT_COMMAND [NAMES]: runs an interactive session in a
+# pseudo-terminal fed by INPUT_COMMAND's output, with the lists of NAMES
+# (default: names); prints the session's status.
 in_terminal() {
   mkdir -p "$work/$1"
   sh -c "$2" | TMPDIR="$work/$1" timeout 120 script -qec \
-    "bash '$session' '$wine' '$demo' --interactive --names '$work/names'" /dev/null > "$work/$1.out" 2>&1
+    "bash '$session' '$wine' '$demo' --interactive --names '$work/${3:-names}'" /dev/null > "$work/$1.out" 2>&1
   echo $?
 }
 
@@ -35,6 +36,18 @@ got=$(in_terminal eof "printf 'list\n'; sleep 5; printf '\004'")
 [ "$got" = 0 ] || { echo "Ctrl+D: status $got, expected 0"; status=1; }
 shown eof | grep -q '00045A6BStatue' || { echo "Ctrl+D: the list typed before it was not run"; status=1; }
 [ "$(leftovers "$work/eof")" = 0 ] || { echo "Ctrl+D: the scratch game folder stayed"; status=1; }
+
+# Names and typed words in any script reach the terminal as UTF-8, each
+# line ended by the terminal's own line end alone.
+mkdir -p "$work/unicode"
+printf 'Zoë\n' > "$work/unicode/FemaleNames.txt"
+printf '美咲\n' > "$work/unicode/MaleNames.txt"
+got=$(in_terminal utf8 "printf 'prid 1A2B3\nSetRandomName female\nSetRandomName male\nünknown\n'; sleep 5; printf '\004'" unicode)
+[ "$got" = 0 ] || { echo "UTF-8: status $got, expected 0"; status=1; }
+for text in "name before: Settler, after: Zoë" "name before: Zoë, after: 美咲" "unknown command 'ünknown' (type 'help')"; do
+  grep -qF "$text" "$work/utf8.out" || { echo "UTF-8: not shown in the terminal: $text"; status=1; }
+done
+[ "$(grep -c "$(printf '\r\r')" "$work/utf8.out")" = 0 ] || { echo "UTF-8: lines end in CR CR LF"; status=1; }
 
 got=$(in_terminal interrupt "sleep 5; printf '\003'")
 [ "$got" = 130 ] || { echo "Ctrl+C: status $got, expected 130"; status=1; }

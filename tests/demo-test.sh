@@ -27,6 +27,7 @@ printf 'Solo\n' > "$work/names/MaleNames.txt"
 printf 'Una\r\n' > "$work/names/FemaleNames.txt"
 long=$(printf '%0300d' 0)
 many=$(printf 'x %.0s' $(seq 1 257))
+umlauts=$(printf 'ü%.0s' $(seq 1 60))
 
 cd "$work"
 "$wine" "$demo" --names names > scripted.txt 2>&1 || { echo "scripted session failed"; status=1; }
@@ -42,11 +43,12 @@ expect scripted.txt 'name before: Settler, after: Una'
 expect scripted.txt 'name before: Una, after: Solo'
 expect scripted.txt 'console: Error: command parameter is not supported. Aborting function call.'
 refuse scripted.txt 'GAME CRASH'
+[ "$(tr -dc '\r' < scripted.txt | wc -c)" = 0 ] || { echo "redirected output holds CR"; status=1; }
 
 printf '%s\n' list 'PRID 2c4d5' 'setrandomname male' 'SetRandomName' 'SetRandomName ""' 'SetRandomName "male "' \
   'SetRandomName female male' 'prid' 'prid 1A2B3zz' 'prid 123456789' 'prid 99' 'prid 3E1F0' 'SetRandomName male' \
   'prid 45A6B' 'SetRandomName male' "SetRandomName $long" "SetRandomName $many" 'SetRandomName "male' bogus \
-  'Quit' 'SetRandomName male' |
+  'ünknown' 'prid é' "$umlauts" 'Quit' 'SetRandomName male' |
   "$wine" "$demo" --interactive --names names > interactive.txt 2>&1 || { echo "interactive session failed"; status=1; }
 expect interactive.txt '0002C4D5  Miner  (actor)'
 expect interactive.txt '0003E1F0  Supply Crate  (container, not an actor)'
@@ -68,6 +70,12 @@ expect interactive.txt 'the console cannot pass this line: argument 1 is 300 byt
 expect interactive.txt 'the console cannot pass this line: 257 arguments'
 expect interactive.txt 'cannot read this line: a double quote is not closed'
 expect interactive.txt "unknown command 'bogus'"
+# Piped lines are shown after the prompt, one per line, as typing shows them.
+expect interactive.txt "] bogus
+   unknown command 'bogus'"
+expect interactive.txt "unknown command 'ünknown'"
+expect interactive.txt "'é' is not a FormID"
+expect interactive.txt "unknown command '$(printf 'ü%.0s' $(seq 1 40))... (60 characters)'"
 if [ "$(grep -c 'script call, run on' interactive.txt)" != 1 ]; then
   echo "expected exactly one script call before quit"; status=1
 fi
@@ -103,22 +111,47 @@ cp "$bin/test_plugin_registers_then_refuses.dll" mine/Beta.dll
 expect crash.txt "| GAME CRASH: message 0 calls into Beta.dll, which the host unloaded"
 refuse crash.txt "Console session"
 
-# Usage errors: each says what is wrong, then the usage line, with status 2.
-usage_error() {  # usage_error OUTPUT_FILE TEXT ARGUMENTS...
-  out=$1 text=$2
-  shift 2
-  "$wine" "$demo" "$@" > "$out" 2>&1
-  [ $? -eq 2 ] || { echo "not a usage error: $(echo "$*" | cut -c 1-100)"; status=1; }
-  expect "$out" "$text"
-  expect "$out" "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C]"
+# Option mistakes, one table: each is a usage error (status 2) that names
+# what was typed, from the program and from scripts/demo.sh, where it comes
+# before anything is installed or built. Rows: expected text, then arguments.
+script=$(cd "$(dirname "$0")/.." && pwd)/scripts/demo.sh
+usage="usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C]"
+row=0
+usage_error() {  # usage_error TEXT ARGUMENTS...
+  text=$1
+  shift
+  row=$((row + 1))
+  "$wine" "$demo" "$@" > "usage$row.txt" 2>&1
+  [ $? -eq 2 ] || { echo "program: not a usage error: $(echo "$*" | cut -c 1-100)"; status=1; }
+  timeout 60 bash "$script" "$@" > "script$row.txt" 2>&1
+  [ $? -eq 2 ] || { echo "demo.sh: not a usage error: $(echo "$*" | cut -c 1-100)"; status=1; }
+  for out in "usage$row.txt" "script$row.txt"; do
+    expect "$out" "$text"
+    expect "$out" "$usage"
+    refuse "$out" "Built build/windows"
+  done
 }
-usage_error bad.txt "--runtime takes a game version as A.B.C" --runtime 1.15
-usage_error range.txt "A and B from 0 to 255 and C from 0 to 4095" --runtime 1.256.0
-usage_error novalue.txt "--runtime needs a value (A.B.C)" --names names --runtime
-usage_error nonames.txt "--names needs a value (a folder)" --interactive --names
+usage_error "--runtime takes a game version as A.B.C, plain numbers" --runtime 1.15
+usage_error "A and B from 0 to 255 and C from 0 to 4095 (for instance 1.15.222), not '1.256.0'" --runtime 1.256.0
+usage_error "not '01.15.216'" --runtime 01.15.216
+usage_error "--runtime needs a game version A.B.C" --names names --runtime
+usage_error "--names needs a folder" --interactive --names
+usage_error "--names needs a folder, not an empty value" --names ''
+usage_error "--names: there is no folder '/nonexistent'" --names /nonexistent
+usage_error "--names needs a folder, not the option '--interactive'" --names --interactive
+usage_error "--plugins: there is no folder 'nowhere'" --plugins nowhere
+usage_error "unknown argument '--bogus'" --bogus
+for help in --help -h; do
+  "$wine" "$demo" "$help" > help.txt 2>&1 || { echo "program $help: not status 0"; status=1; }
+  expect help.txt "$usage"
+  bash "$script" "$help" > help.txt 2>&1 || { echo "demo.sh $help: not status 0"; status=1; }
+  expect help.txt "$usage"
+  expect help.txt "--plugins FOLDER  put every DLL of FOLDER beside Varnel.dll"
+done
 # (a Windows command line holds at most 32767 characters)
 long_argument=$(head -c 20000 /dev/zero | tr '\0' x)
-usage_error huge.txt "unknown argument 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx... (20000 characters)" "$long_argument"
+"$wine" "$demo" "$long_argument" > huge.txt 2>&1
+expect huge.txt "unknown argument 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx... (20000 characters)'"
 [ "$(wc -c < huge.txt)" -lt 1000 ] || { echo "a long argument was echoed whole"; status=1; }
 
 # The console does not echo a long unknown word whole either.

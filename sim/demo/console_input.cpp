@@ -56,11 +56,21 @@ bool SameCommand(const std::string& typed, const std::string& command)
     return true;
 }
 
-std::string Shortened(const std::string& word)
+std::string Shortened(const std::string& word, std::size_t length)
 {
-    if (word.size() <= kEchoedWordLength)
+    // Counted in characters: a UTF-8 byte that does not continue one starts one.
+    std::size_t characters = 0;
+    std::size_t cut = word.size();
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if ((static_cast<unsigned char>(word[i]) & 0xC0) == 0x80)
+            continue;
+        if (characters == length)
+            cut = i;
+        ++characters;
+    }
+    if (characters <= length)
         return word;
-    return word.substr(0, kEchoedWordLength) + "... (" + std::to_string(word.size()) + " characters)";
+    return word.substr(0, cut) + "... (" + std::to_string(characters) + " characters)";
 }
 
 }  // namespace demo

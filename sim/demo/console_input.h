@@ -25,10 +25,13 @@ std::optional<std::uint32_t> ParseFormId(const std::string& text);
 // regard to letter case.
 bool SameCommand(const std::string& typed, const std::string& command);
 
-// What is shown of a word the demo does not know: enough to recognise it.
+// What is shown of a word the demo does not know: enough to recognise it;
+// and of a line it shows as read.
 inline constexpr std::size_t kEchoedWordLength = 40;
+inline constexpr std::size_t kEchoedLineLength = 1000;
 
-// `word` as far as kEchoedWordLength bytes, then "..." and how long it was.
-std::string Shortened(const std::string& word);
+// `word` (UTF-8) as far as `length` characters, then "..." and how many
+// characters it has.
+std::string Shortened(const std::string& word, std::size_t length = kEchoedWordLength);
 
 }  // namespace demo

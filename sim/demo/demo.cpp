@@ -16,11 +16,11 @@
 #include "sim/demo/game_folder.h"
 #include "sim/demo/options.h"
 #include "sim/demo/session.h"
+#include "sim/demo/terminal.h"
 #include "sim/demo/wide_text.h"
 #include "sim/process.h"
 
 #include <exception>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -36,7 +36,7 @@ int RunDemo(const demo::Options& options)
         !demo::OpenConsole())
         return 0;
     if (options.interactive)
-        demo::InteractiveSession(session);
+        demo::InteractiveSession(session, options.typedInput || demo::InputIsConsole());
     else
         demo::ScriptedSession(session);
     return 0;
@@ -47,14 +47,11 @@ int RunDemo(const demo::Options& options)
 // wmain: the arguments as the system has them, whatever the code page.
 int wmain(int argc, wchar_t** argv)
 {
+    demo::UseBinaryStandardStreams();
     try {
         std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i)
             arguments.push_back(demo::Utf8FromWide(argv[i]));
-        if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-            demo::Say(demo::kUsage);
-            return 0;
-        }
         std::string problem;
         const auto options = demo::ParseOptions(arguments, problem);
         if (!options) {
@@ -62,11 +59,15 @@ int wmain(int argc, wchar_t** argv)
             demo::Say(demo::kUsage);
             return 2;
         }
+        if (options->help) {
+            demo::Say(demo::kUsage);
+            return 0;
+        }
         return RunDemo(*options);
     } catch (const std::exception& error) {
-        std::cerr << "demo: " << error.what() << '\n';
+        demo::Say(std::string("demo: ") + error.what());
     } catch (...) {
-        std::cerr << "demo: unexpected failure\n";
+        demo::Say("demo: unexpected failure");
     }
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "sim/demo/game_folder.h"
 
 #include "sim/demo/session.h"
+#include "sim/demo/terminal.h"
 #include "sim/demo/wide_text.h"
 #include "sim/host/plugin_scan.h"
 #include "src/names/list_names.h"

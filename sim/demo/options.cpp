@@ -13,6 +13,33 @@ std::optional<Options> UsageError(std::string& problem, const std::string& what)
     return std::nullopt;
 }
 
+bool TakesValue(const std::string& option)
+{
+    return option == "--names" || option == "--plugins" || option == "--runtime" || option == "--game-folder";
+}
+
+// What an option's value should be, for its usage error.
+std::string ValueKind(const std::string& option)
+{
+    return option == "--runtime" ? "a game version A.B.C" : "a folder";
+}
+
+// The problem with `value` given to `option`; empty when there is none.
+std::string ValueProblem(const std::string& option, const std::string& value)
+{
+    if (value.empty())
+        return option + " needs " + ValueKind(option) + ", not an empty value";
+    if (value.rfind("--", 0) == 0 || value == "-h")
+        return option + " needs " + ValueKind(option) + ", not the option '" + Shortened(value) + "'";
+    if ((option == "--names" || option == "--plugins") && !std::filesystem::is_directory(PathFromUtf8(value)))
+        return option + ": there is no folder '" + Shortened(value) + "'";
+    if (option == "--runtime" && !sim::ParseRuntime(value)) {
+        return "--runtime takes a game version as A.B.C, plain numbers, A and B from 0 to 255 and C from 0 to 4095 "
+               "(for instance 1.15.222), not '" + Shortened(value) + "'";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& problem)
@@ -20,26 +47,29 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        const bool takesValue =
-            argument == "--names" || argument == "--plugins" || argument == "--runtime" || argument == "--game-folder";
-        if (takesValue && i + 1 == arguments.size())
-            return UsageError(problem, argument + " needs a value (" + (argument == "--runtime" ? "A.B.C" : "a folder") + ")");
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return options;
+        }
+        if (TakesValue(argument)) {
+            if (i + 1 == arguments.size())
+                return UsageError(problem, argument + " needs " + ValueKind(argument));
+            if (std::string why = ValueProblem(argument, arguments[i + 1]); !why.empty())
+                return UsageError(problem, why);
+        }
         if (argument == "--interactive") {
             options.interactive = true;
+        } else if (argument == "--typed-input") {
+            options.typedInput = true;
         } else if (argument == "--names") {
-            options.names = PathFromUtf8(arguments[++i]);
+            options.names = std::filesystem::absolute(PathFromUtf8(arguments[++i]));
         } else if (argument == "--plugins") {
             options.plugins = std::filesystem::absolute(PathFromUtf8(arguments[++i]));
         } else if (argument == "--game-folder") {
             options.gameFolder = PathFromUtf8(arguments[++i]);
         } else if (argument == "--runtime") {
             options.runtimeText = arguments[++i];
-            const auto runtime = sim::ParseRuntime(options.runtimeText);
-            if (!runtime) {
-                return UsageError(problem, "--runtime takes a game version as A.B.C, A and B from 0 to 255 and C from 0 "
-                                  "to 4095 (for instance 1.15.222), not '" + Shortened(options.runtimeText) + "'");
-            }
-            options.runtime = *runtime;
+            options.runtime = *sim::ParseRuntime(options.runtimeText);
         } else {
             return UsageError(problem, "unknown argument '" + Shortened(argument) + "'");
         }

@@ -16,7 +16,9 @@ inline constexpr const char* kUsage =
     "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C]";
 
 struct Options {
+    bool help = false;
     bool interactive = false;
+    bool typedInput = false;  // the lines come from a terminal that shows them as typed
     std::filesystem::path names = "data";
     std::optional<std::filesystem::path> plugins;  // every DLL in it goes beside Varnel.dll
     std::string runtimeText = sim::RuntimeText();

@@ -1,6 +1,7 @@
 #include "sim/demo/session.h"
 
 #include "sim/demo/console_input.h"
+#include "sim/demo/terminal.h"
 #include "sim/game/command_table.h"
 #include "sim/game/console.h"
 #include "sim/host/host.h"
@@ -8,13 +9,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iostream>
 #include <sstream>
 #include <vector>
 
 namespace demo {
-
-void Say(const std::string& text) { std::cout << text << '\n' << std::flush; }
 
 namespace {
 
@@ -196,14 +194,15 @@ void ScriptedSession(Session& session)
     }
 }
 
-void InteractiveSession(Session& session)
+void InteractiveSession(Session& session, bool inputShown)
 {
     Say("== Console (type 'help'; 'quit' to leave)");
     std::string line;
     // Ends on quit, at the end of input and when the output is gone.
-    while (std::cout << "] " << std::flush && std::getline(std::cin, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    while (Write("] ") && ReadLine(line)) {
+        // Lines nobody typed are shown after the prompt, as typing shows them.
+        if (!inputShown)
+            Say(Shortened(line, kEchoedLineLength));
         if (!RunLine(session, line))
             return;
     }

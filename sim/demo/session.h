@@ -27,9 +27,6 @@ struct Session {
     std::optional<std::size_t> commandEntry;
 };
 
-// One line of the demo's output.
-void Say(const std::string& text);
-
 // The references a player can select: actors, a container that is not an
 // actor, an actor with no extra data.
 void AddReferences(Session& session);
@@ -47,6 +44,8 @@ bool OpenConsole();
 bool RunLine(Session& session, const std::string& line);
 
 void ScriptedSession(Session& session);
-void InteractiveSession(Session& session);
+// Reads console lines until quit or the end of input; `inputShown`: the
+// lines are typed where the player sees them (else they are shown here).
+void InteractiveSession(Session& session, bool inputShown);
 
 }  // namespace demo

@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace sim {
@@ -138,15 +137,24 @@ void SendDataLoadedMessages()
 
 std::optional<std::uint32_t> ParseRuntime(const std::string& text)
 {
-    unsigned major = 0;
-    unsigned minor = 0;
-    unsigned build = 0;
-    int consumed = 0;
-    const bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789.") == std::string::npos;
-    if (!digitsOnly || std::sscanf(text.c_str(), "%3u.%3u.%4u%n", &major, &minor, &build, &consumed) != 3 ||
-        static_cast<std::size_t>(consumed) != text.size() || major > 255 || minor > 255 || build > 4095)
-        return std::nullopt;
-    return major << 24 | minor << 16 | build << 4;
+    std::uint32_t parts[3] = {};
+    const std::uint32_t limits[3] = {255, 255, 4095};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::size_t end = i < 2 ? text.find('.', at) : text.size();
+        if (end == std::string::npos)
+            return std::nullopt;
+        const std::string part = text.substr(at, end - at);
+        // Plain numbers: digits only, no sign, no leading zero, at most four digits.
+        if (part.empty() || part.size() > 4 || part.find_first_not_of("0123456789") != std::string::npos ||
+            (part.size() > 1 && part[0] == '0'))
+            return std::nullopt;
+        parts[i] = static_cast<std::uint32_t>(std::stoul(part));
+        if (parts[i] > limits[i])
+            return std::nullopt;
+        at = end + 1;
+    }
+    return parts[0] << 24 | parts[1] << 16 | parts[2] << 4;
 }
 
 }  // namespace sim

@@ -8,6 +8,9 @@
 // TEST_PLUGIN_REGISTERS_THEN_REFUSES its load call registers a listener for
 //                           "SFSE" and a menu callback, then answers false.
 
+// Its entry points are declared in the host's header and exported as a DLL
+// without any dllexport exports every global name.
+
 #include "sim/game/game_image.h"
 #include "src/plugin/host_api.h"
 
@@ -23,17 +26,17 @@ void OnMenu(void* /*menu*/) {}
 #endif
 
 #if !defined(TEST_PLUGIN_NO_VERSION)
-extern "C" __declspec(dllexport) const sfse::PluginVersionData SFSEPlugin_Version = {
+extern "C" const sfse::PluginVersionData SFSEPlugin_Version = {
     1, 0x01020030, "Test plugin", "Tests", 0, 0,
     {sim::kRuntimeMajor << 24 | sim::kRuntimeMinor << 16 | sim::kRuntimeBuild << 4}, 0, 0, 0};
 #endif
 
 #if defined(TEST_PLUGIN_PRELOAD_FAILS)
-extern "C" __declspec(dllexport) bool SFSEPlugin_Preload(const void* /*host*/) { return false; }
+extern "C" bool SFSEPlugin_Preload(const void* /*host*/) { return false; }
 #endif
 
 #if !defined(TEST_PLUGIN_NO_LOAD)
-extern "C" __declspec(dllexport) bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
+extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
 {
 #if defined(TEST_PLUGIN_FAULTING)
     static_cast<void>(host);
