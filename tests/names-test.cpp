@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,19 @@ TEST_F(NameListTest, ReadNestedInALineVisitorLeavesTheOuterReadIntact)
     ASSERT_EQ(seen.size(), 30000U);
     for (std::size_t i = 0; i < seen.size(); ++i)
         ASSERT_EQ(seen[i], "Name" + std::to_string(10000 + i)) << "line " << i + 1;
+}
+
+TEST_F(NameListTest, VisitingAnswersFalseWhenTheListCannotBeReadOrAVisitThrows)
+{
+    const std::string list = WriteNameList("FemaleNames.txt", "Anna\nBeth\n");
+    std::vector<std::string> seen;
+    EXPECT_TRUE(VisitLinesInFile(list, [&](const std::string& line) { seen.push_back(line); }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"Anna", "Beth"}));
+    std::filesystem::create_directories(std::string(PluginFolder) + "Folder.txt");
+    for (const std::string& unopenable : {std::string(PluginFolder) + "None.txt", std::string(PluginFolder) + "Folder.txt"}) {
+        EXPECT_FALSE(VisitLinesInFile(unopenable, [](const std::string&) {})) << unopenable;
+    }
+    EXPECT_FALSE(VisitLinesInFile(list, [](const std::string&) { throw std::runtime_error("visit failed"); }));
 }
 
 TEST_F(NameListTest, FileSystemErrorsCountAsAMissingList)

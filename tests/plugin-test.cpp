@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -258,6 +259,29 @@ TEST_F(PluginTest, TablesThatLackAMatchStayAsTheyAre)
     }
 }
 
+// The plugin's file handles, counted through its imports.
+struct HandleRecord {
+    HANDLE(WINAPI* createFile)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) = nullptr;
+    BOOL(WINAPI* close)(HANDLE) = nullptr;
+    std::multiset<HANDLE> opened;
+    std::multiset<HANDLE> closed;
+} handles;
+
+HANDLE WINAPI CountedOpen(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD creation,
+                          DWORD flags, HANDLE from)
+{
+    HANDLE handle = handles.createFile(path, access, share, security, creation, flags, from);
+    if (handle != INVALID_HANDLE_VALUE)
+        handles.opened.insert(handle);
+    return handle;
+}
+
+BOOL WINAPI CountedClose(HANDLE handle)
+{
+    handles.closed.insert(handle);
+    return handles.close(handle);
+}
+
 TEST_F(PluginTest, InstalledCommandRenamesTheSelectedReference)
 {
     const ScratchFolder scratch = EnterScratchFolder();
@@ -285,36 +309,22 @@ TEST_F(PluginTest, InstalledCommandRenamesTheSelectedReference)
                               "function call.",
                               "Error: int 'NameCount' is out of range. Aborting function call."}));
     EXPECT_EQ(sim::ShownName(*reference), name);
-    LeaveScratchFolder(scratch);
-}
 
-TEST_F(PluginTest, InstalledCommandReadsNamesKeptAsExternalEntries)
-{
-    const ScratchFolder scratch = EnterScratchFolder();
-    WriteNameList("MaleNames.txt", "Dov\n");
-    InstallInto(sim::GameCommands());
-    const std::size_t entry = *sim::FindCommand("SetRandomName");
-    auto reference = sim::MakeReference(0x1A, 75, "Settler");
-    const auto block = sim::ComposeParameterBlock({"male"});
-
-    reference->extraList.setting = sim::NameSetting::StoreExternal;
-    sim::ClearConsole();
-    EXPECT_TRUE(sim::RunCommand(entry, block, sim::Selected(*reference)));
-    EXPECT_EQ(sim::ShownName(*reference), "Dov");
-    EXPECT_TRUE(sim::ConsoleSeen().lines.empty());
-    EXPECT_EQ(sim::ConsoleSeen().executed.size(), 1U);
-
-    reference->extraList.setting = sim::NameSetting::Ignore;
-    sim::SetExternalOwnName(*reference, "Old Name", 3);
-    sim::ClearConsole();
-    EXPECT_FALSE(sim::RunCommand(entry, block, sim::Selected(*reference)));
-    EXPECT_EQ(sim::ConsoleSeen().lines, std::vector<std::string>{"Selected actor [0000001A | Old Name] couldn't "
-                                                                 "receive a name. Please see the log for details."});
-    sim::SetBrokenExternalName(*reference, 1, sim::ChainEnd::Itself);
-    sim::ClearConsole();
-    EXPECT_FALSE(sim::RunCommand(entry, block, sim::Selected(*reference)));
-    EXPECT_EQ(sim::ConsoleSeen().lines, std::vector<std::string>{"Selected actor [0000001A | Settler] couldn't "
-                                                                 "receive a name. Please see the log for details."});
+    // Every list file each command opens is closed again, those that find a
+    // name and those that fail alike: the game's handles stay level.
+    void* open = PatchImport(Plugin().module, "KERNEL32.dll", "CreateFileW", reinterpret_cast<void*>(&CountedOpen));
+    void* close = PatchImport(Plugin().module, "KERNEL32.dll", "CloseHandle", reinterpret_cast<void*>(&CountedClose));
+    ASSERT_NE(open, nullptr);
+    ASSERT_NE(close, nullptr);
+    handles = {};
+    handles.createFile = reinterpret_cast<decltype(handles.createFile)>(open);
+    handles.close = reinterpret_cast<decltype(handles.close)>(close);
+    for (int i = 0; i < 40; ++i)
+        sim::RunCommand(entry, sim::ComposeParameterBlock({i % 2 == 0 ? "female" : "male"}), sim::Selected(*reference));
+    PatchImport(Plugin().module, "KERNEL32.dll", "CreateFileW", open);
+    PatchImport(Plugin().module, "KERNEL32.dll", "CloseHandle", close);
+    EXPECT_GE(handles.opened.size(), 40U);
+    EXPECT_EQ(handles.opened, handles.closed) << "list files left open";
     LeaveScratchFolder(scratch);
 }
 
