@@ -21,7 +21,7 @@ fail() { echo "$1"; status=1; }
 got=$?
 [ $got -eq 0 ] || fail "sample lists: status $got, expected 0"
 grep -q "FemaleNames.txt: .* lines" "$work/samples.txt" || fail "sample lists: no verdict on FemaleNames.txt"
-grep -q "every command finds a name" "$work/samples.txt" || fail "sample lists: not found good"
+grep -q "every command shows a name as its line reads" "$work/samples.txt" || fail "sample lists: not found good"
 grep -q 'Press Enter' "$work/samples.txt" && fail "redirected output: the program waited for Enter"
 
 # A dropped list in a folder with blanks and non-ASCII letters; redirected:

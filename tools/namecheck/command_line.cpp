@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "list_findings.h"
 #include "list_fix.h"
 #include "list_report.h"
 #include "list_text.h"
@@ -7,6 +8,7 @@
 #include "names/name_list.h"
 #include "names/random_number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -17,19 +19,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kDropHint =
+    "Drop a name list, or the game's Data\\SFSE\\Plugins folder, onto this program's icon to check it.\n\n";
+
 constexpr const char* kUsage =
     "usage: Varnel_NameCheck [--json] LIST|FOLDER...\n"
     "       Varnel_NameCheck --fix OUT [--force] LIST\n"
-    "       Varnel_NameCheck --sample N LIST\n"
-    "Checks name lists as the plugin reads them. A FOLDER (such as the game's Data\\SFSE\\Plugins)\n"
-    "stands for its FemaleNames.txt and MaleNames.txt. On Windows, drop lists or the Plugins folder\n"
-    "onto Varnel_NameCheck.exe.\n"
+    "       Varnel_NameCheck --sample N LIST|FOLDER\n"
+    "Checks name lists as the plugin reads them: will every command show a name exactly as its line\n"
+    "reads in an editor, each line as likely as the next? A FOLDER (such as the game's\n"
+    "Data\\SFSE\\Plugins) stands for its FemaleNames.txt and MaleNames.txt. On Windows, drop lists or\n"
+    "the Plugins folder onto Varnel_NameCheck.exe.\n"
     "--json    one JSON document with a report for each list\n"
-    "--fix     writes a cleaned copy of LIST to OUT (UTF-8 without byte-order mark, CR LF, no empty,\n"
-    "          blank or duplicate lines, no NUL or 0x1A bytes) and checks it\n"
+    "--fix     writes a cleaned copy of LIST to the file OUT (UTF-8 without byte-order mark, CR LF, no\n"
+    "          empty, blank or duplicate lines, no NUL or 0x1A bytes) and checks it\n"
     "--sample  prints N names (1 to 1000) picked as SetRandomName picks them\n"
-    "Exit status: 0 every list is good; 1 a list will make some commands fail or show wrong\n"
-    "names; 2 usage or I/O error.\n";
+    "Exit status: 0 every list shows its names as they read (notes may remain); 1 a list has a\n"
+    "problem: some commands fail, a name will show wrong, a line looks like several names, or the\n"
+    "draw is uneven; 2 usage or I/O error.\n";
 
 constexpr int kLargestSample = 1000;
 
@@ -81,7 +88,7 @@ Options Parse(const std::vector<fs::path>& arguments)
             options.json = true;
         } else if (argument == "--force") {
             options.force = true;
-        } else if (argument == "--help" || argument == "-h") {
+        } else if (argument == "--help" || argument == "-h" || argument == "/?") {
             options.help = true;
         } else if (argument == "--fix" || argument == "--sample") {
             if (!TakeValue(options, arguments, i))
@@ -100,18 +107,44 @@ Options Parse(const std::vector<fs::path>& arguments)
         options.problem = "no list named";
     else if (options.fixOutput && options.sample)
         options.problem = "--fix and --sample go separately";
+    else if (options.json && options.sample)
+        options.problem = "--json and --sample go separately: --sample prints names, one on each line";
     else if ((options.fixOutput || options.sample) && options.lists.size() != 1)
-        options.problem = std::string(options.fixOutput ? "--fix" : "--sample") + " takes exactly one list";
+        options.problem = std::string(options.fixOutput ? "--fix" : "--sample") + " takes exactly one list" +
+                          (options.sample ? " or folder" : "");
     return options;
+}
+
+bool IsFolder(const fs::path& path)
+{
+    std::error_code error;
+    return fs::is_directory(path, error);
 }
 
 // A folder stands for the two lists in it.
 std::vector<fs::path> ListsOf(const fs::path& argument)
 {
-    std::error_code error;
-    if (!fs::is_directory(argument, error))
+    if (!IsFolder(argument))
         return {argument};
     return {argument / kFemaleNamesFile, argument / kMaleNamesFile};
+}
+
+// A folder that holds neither list: most likely not the one meant. What it
+// holds instead, so that those files can be dropped themselves.
+std::optional<std::string> FolderWithoutLists(const fs::path& folder)
+{
+    std::error_code error;
+    if (!IsFolder(folder) || fs::exists(folder / kFemaleNamesFile, error) || fs::exists(folder / kMaleNamesFile, error))
+        return std::nullopt;
+    std::string texts;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".txt")
+            texts += (texts.empty() ? " " : ", ") + Escaped(PathText(entry.path().filename()));
+    }
+    return ShownPath(PathText(folder)) + ": holds neither " + kFemaleNamesFile + " nor " + kMaleNamesFile +
+           ", the two lists the plugin reads.\n" +
+           (texts.empty() ? "  It holds no text files either.\n"
+                          : "  Text files in it:" + texts + ". To check one of them, drop that file itself.\n");
 }
 
 int Check(const std::vector<fs::path>& paths, bool json, std::ostream& out)
@@ -120,6 +153,11 @@ int Check(const std::vector<fs::path>& paths, bool json, std::ostream& out)
     bool unread = false;
     std::string document;
     for (const auto& argument : paths) {
+        if (const auto noLists = FolderWithoutLists(argument); noLists && !json) {
+            out << *noLists;
+            problems = true;
+            continue;
+        }
         for (const auto& path : ListsOf(argument)) {
             const ListReport report = ReportOnList(path);
             problems = problems || ListHasProblems(report);
@@ -137,7 +175,7 @@ int Check(const std::vector<fs::path>& paths, bool json, std::ostream& out)
 
 // N names picked as the command picks them: NameCount, the random number,
 // the name at it; or the plain check's verdict when commands would fail.
-int Sample(const fs::path& list, int size, std::ostream& out)
+int SampleList(const fs::path& list, int size, std::ostream& out)
 {
     const ListReport report = ReportOnList(list);
     if (SomeCommandsFail(report)) {
@@ -156,6 +194,19 @@ int Sample(const fs::path& list, int size, std::ostream& out)
     return 0;
 }
 
+// A folder: each of its two lists, under its name.
+int Sample(const fs::path& argument, int size, std::ostream& out)
+{
+    if (!IsFolder(argument))
+        return SampleList(argument, size, out);
+    int status = 0;
+    for (const auto& list : ListsOf(argument)) {
+        out << "== " << ShownPath(PathText(list)) << "\n";
+        status = std::max(status, SampleList(list, size, out));
+    }
+    return status;
+}
+
 }  // namespace
 
 int RunNameCheck(const std::vector<fs::path>& arguments, std::ostream& out, std::ostream& err)
@@ -163,11 +214,11 @@ int RunNameCheck(const std::vector<fs::path>& arguments, std::ostream& out, std:
     const Options options = Parse(arguments);
     // Nothing named (a double-click on the program): how to use it.
     if (arguments.empty()) {
-        out << kUsage;
+        out << kDropHint << kUsage;
         return 2;
     }
     if (options.help) {
-        out << kUsage;
+        out << kUsage << "\n" << FindingsHelp();
         return 0;
     }
     if (!options.problem.empty()) {

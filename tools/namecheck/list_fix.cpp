@@ -46,7 +46,7 @@ bool AsUtf8(std::string& bytes, std::string& note)
     }
     if (bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) {
         bytes.erase(0, kByteOrderMark.size());
-        note = "removed the byte-order mark";
+        note = "removed the byte-order mark (line 1)";
     }
     return true;
 }
@@ -140,6 +140,8 @@ FixOutcome FixList(const fs::path& input, const fs::path& output, bool force)
     if (const std::string problem = InputProblem(input); !problem.empty())
         return Refused(input, problem);
     std::error_code error;
+    if (fs::is_directory(output, error))
+        return Refused(output, "is a folder: name the file to write");
     if (fs::exists(output, error) && fs::equivalent(input, output, error))
         return Refused(output, "is the list being fixed: name another file to write");
     if (fs::exists(output, error) && !force)

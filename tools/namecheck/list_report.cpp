@@ -1,5 +1,7 @@
 #include "list_report.h"
 
+#include "list_findings.h"
+
 #include "names/list_file.h"
 #include "names/name_list.h"
 
@@ -42,6 +44,10 @@ bool InspectBytes(const std::filesystem::path& path, ListReport& report)
     const std::size_t end = std::min(bytes.find('\x1A'), bytes.size());
     report.endMark = end < bytes.size();
     report.bytesAfterEndMark = static_cast<std::int64_t>(report.endMark ? bytes.size() - end - 1 : 0);
+    report.textAfterEndMark = report.endMark ? static_cast<std::int64_t>(std::count_if(
+                                                   bytes.begin() + static_cast<std::ptrdiff_t>(end) + 1, bytes.end(),
+                                                   [](char c) { return c != '\r' && c != '\n'; }))
+                                             : 0;
     report.byteOrderMark = bytes.compare(0, 3, kByteOrderMark) == 0;
     for (std::size_t i = 0; i < end; ++i) {
         const bool crBeforeLf = bytes[i] == '\r' && i + 1 < end && bytes[i + 1] == '\n';
@@ -63,27 +69,89 @@ std::string AsciiLowerCase(std::string text)
 
 bool OnlyBlanks(const std::string& name) { return name.find_first_not_of(" \t") == std::string::npos; }
 
+// Characters the game shows as nothing: blanks, no-break and zero-width
+// spaces, joiners, the byte-order mark, a soft hyphen (as UTF-8).
+bool StartsInvisible(const std::string& name, std::size_t at, std::size_t& length)
+{
+    static const char* const kInvisible[] = {" ", "\t", "\xC2\xA0", "\xC2\xAD", "\xE2\x80\x80", "\xE2\x80\x81",
+                                             "\xE2\x80\x82", "\xE2\x80\x83", "\xE2\x80\x84", "\xE2\x80\x85",
+                                             "\xE2\x80\x86", "\xE2\x80\x87", "\xE2\x80\x88", "\xE2\x80\x89",
+                                             "\xE2\x80\x8A", "\xE2\x80\x8B", "\xE2\x80\x8C", "\xE2\x80\x8D",
+                                             "\xE2\x80\x8E", "\xE2\x80\x8F", "\xE2\x80\xAF", "\xE2\x81\x9F",
+                                             "\xE2\x81\xA0", "\xE3\x80\x80", "\xEF\xBB\xBF"};
+    for (const char* mark : kInvisible) {
+        const std::string_view text(mark);
+        if (name.compare(at, text.size(), text) == 0) {
+            length = text.size();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ShowsAsNothing(const std::string& name)
+{
+    std::size_t length = 0;
+    for (std::size_t at = 0; at < name.size(); at += length) {
+        if (!StartsInvisible(name, at, length))
+            return false;
+    }
+    return true;
+}
+
+// A comma, semicolon or tab with text on both sides: "Anna, Bert", "Anna\tMaria".
+bool LooksLikeSeveralNames(const std::string& name)
+{
+    const std::size_t first = name.find_first_not_of(" \t");
+    const std::size_t last = name.find_last_not_of(" \t");
+    if (first == std::string::npos)
+        return false;
+    const std::size_t separator = name.find_first_of(",;\t", first);
+    return separator != std::string::npos && separator < last;
+}
+
+void InspectLine(const std::string& line, std::int64_t number, ListReport& report)
+{
+    if (line.find('\r') != std::string::npos)
+        report.carriageReturnLines.push_back(number);
+    const std::size_t nul = line.find('\0');
+    if (nul != std::string::npos && line.find_first_not_of('\0', nul) != std::string::npos)
+        report.nulCutLines.push_back(number);
+    bool replaced = false;
+    ValidUtf8(line, replaced);
+    if (replaced)
+        report.notUtf8Lines.push_back(number);
+}
+
 void InspectNames(const std::vector<std::string>& lines, ListReport& report)
 {
     std::map<std::string, int> seen;
     std::map<std::string, std::string> firstSpelling;  // by letters without case
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
+        const auto number = static_cast<std::int64_t>(i) + 1;
         if (line.empty()) {
             ++report.emptyLines;
+            report.emptyLineNumbers.push_back(number);
             continue;
         }
         ++report.names;
         report.onlyByteOrderMark = report.names == 1 && line == kByteOrderMark;
+        InspectLine(line, number, report);
         if (line.size() > kLongestLikelyName)
-            report.longLines.push_back({static_cast<std::int64_t>(i) + 1, line.size()});
+            report.longLines.push_back({number, line.size()});
         const std::string name = CutAtNul(line);
         if (++seen[name] == 2)
             report.duplicates.push_back(name);
         if (!name.empty() && OnlyBlanks(name)) {
             report.blankNames.push_back(name);
+            report.blankNameLines.push_back(number);
             continue;
         }
+        if (!name.empty() && ShowsAsNothing(name))
+            report.invisible.push_back({name, number, 0});
+        if (LooksLikeSeveralNames(name))
+            report.severalNameLines.push_back(number);
         if (HasBlankEdge(name))
             report.blankEdged.push_back(name);
         if (name.find('%') != std::string::npos)
@@ -109,205 +177,8 @@ void InspectDraws(const std::vector<std::string>& lines, ListReport& report)
         if (count > 1)
             report.favoured.push_back({CutAtNul(lines[static_cast<std::size_t>(line)]), line + 1, count});
     }
-}
-
-std::string Percent(std::int64_t part, std::int64_t whole)
-{
-    std::ostringstream text;
-    text.precision(3);
-    text << (whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0) << "%";
-    return text.str();
-}
-
-std::string Count(std::int64_t count, const char* one, const char* many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-std::string Quoted(const std::string& text)
-{
-    std::string quoted(1, '"');
-    quoted += Escaped(text);
-    quoted += '"';
-    return quoted;
-}
-
-// JSON strings are valid UTF-8: malformed bytes become U+FFFD, and the
-// report's "replacedInvalidUtf8" says so.
-std::string JsonString(const std::string& text, bool& replaced)
-{
-    std::string json = "\"";
-    for (const char c : ValidUtf8(text, replaced)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            const char* hex = "0123456789abcdef";
-            json += "\\u00";
-            json += hex[byte >> 4];
-            json += hex[byte & 0xF];
-        } else {
-            json += c;
-        }
-    }
-    return json + "\"";
-}
-
-std::string JsonList(const std::vector<std::string>& names, std::size_t shown, bool& replaced)
-{
-    std::string json = "[";
-    for (std::size_t i = 0; i < std::min(shown, names.size()); ++i) {
-        json += i > 0 ? ", " : "";
-        json += JsonString(names[i], replaced);
-    }
-    return json + "]";
-}
-
-void TextList(std::ostringstream& out, const char* what, const std::vector<std::string>& names,
-              std::size_t shown = SIZE_MAX)
-{
-    if (names.empty())
-        return;
-    out << "  " << what << " (" << names.size() << "):";
-    for (std::size_t i = 0; i < std::min(shown, names.size()); ++i)
-        out << " " << Quoted(names[i]);
-    if (names.size() > shown)
-        out << " and " << names.size() - shown << " more";
-    out << "\n";
-}
-
-const char* EncodingName(Encoding encoding)
-{
-    switch (encoding) {
-    case Encoding::Utf8:
-        return "utf-8";
-    case Encoding::Utf16WithMark:
-        return "utf-16";
-    case Encoding::Utf16NoMark:
-        return "utf-16-without-mark";
-    case Encoding::NotUtf8:
-        return "not-utf-8";
-    }
-    return "unknown";
-}
-
-const char* StateName(ListState state)
-{
-    switch (state) {
-    case ListState::Readable:
-        return "readable";
-    case ListState::Missing:
-        return "missing";
-    case ListState::NotAFile:
-        return "not-a-file";
-    case ListState::Unopenable:
-        return "unopenable";
-    case ListState::ReadFailed:
-        return "read-failed";
-    }
-    return "unknown";
-}
-
-constexpr const char* kNameCountLine = "\"Error: int 'NameCount' is out of range. Aborting function call.\"";
-
-// The verdict on a list that could not be read; empty for a readable one.
-std::string UnreadVerdict(const ListReport& report)
-{
-    switch (report.state) {
-    case ListState::Readable:
-        return {};
-    case ListState::Missing:
-        return "not found; every command fails with two lines: \"Error: name database file couldn't be found in "
-               "./Data/SFSE/Plugins. Aborting function call.\" and " + std::string(kNameCountLine) + "\n";
-    case ListState::NotAFile:
-        return std::string("is ") + report.notAFile + ", not a list file; every command fails with " +
-               kNameCountLine + "\n";
-    case ListState::Unopenable:
-        return std::string("exists but cannot be opened (locked by another program, or no permission); every "
-                           "command fails with ") + kNameCountLine + "\n";
-    case ListState::ReadFailed:
-        return "could not be read to its end (a read error, or memory ran out); nothing can be said about it: "
-               "run the check again\n";
-    }
-    return {};
-}
-
-void TextEncoding(std::ostringstream& out, Encoding encoding)
-{
-    if (encoding == Encoding::Utf16WithMark || encoding == Encoding::Utf16NoMark)
-        out << "saved as UTF-16 (Notepad's \"Unicode\"): the game cuts every name at its first NUL byte, so the\n"
-               "  names show as single letters or fragments, or not at all. Save it as UTF-8, or run with --fix.\n";
-    else if (encoding == Encoding::NotUtf8)
-        out << "  not UTF-8 (saved in an old Windows code page?): letters beyond plain ASCII show as wrong\n"
-               "  letters in the game. Open it in an editor and save it as UTF-8.\n";
-}
-
-void TextLineEnds(std::ostringstream& out, const ListReport& report)
-{
-    if (report.carriageReturnsOnly)
-        out << "  classic Mac line ends (CR only): to the game the whole list is one long name full of CRs.\n"
-               "  Save it with Windows (CR LF) or Unix (LF) line ends, or run with --fix.\n";
-    if (report.loneCarriageReturns > 0 && !report.carriageReturnsOnly)
-        out << "  " << Count(report.loneCarriageReturns, "carriage return", "carriage returns")
-            << (report.loneCarriageReturns == 1 ? " not followed by a line feed stays in its name\n"
-                                                : " not followed by a line feed stay in the names\n");
-    if (report.crLfLineEnds > 0 && report.lfLineEnds > 0)
-        out << "  mixed line ends: " << report.crLfLineEnds << " CR LF, " << report.lfLineEnds << " LF\n";
-}
-
-void TextBytes(std::ostringstream& out, const ListReport& report)
-{
-    if (report.byteOrderMark)
-        out << (report.onlyByteOrderMark ? "  holds nothing but a UTF-8 byte-order mark: every command gives the "
-                                           "mark itself as the name, which the game shows as an invisible name."
-                                         : "  starts with a UTF-8 byte-order mark: the game shows the first name with "
-                                           "an invisible mark in front of it.")
-            << "\n  Save it as \"UTF-8\", not \"UTF-8 with BOM\", or run with --fix.\n";
-    if (report.nulBytes > 0)
-        out << "  " << Count(report.nulBytes, "NUL byte", "NUL bytes") << ": a name ends at its first NUL\n";
-    if (report.bytesAfterEndMark > 0)
-        out << "  a 0x1A byte ends the list early: " << Count(report.bytesAfterEndMark, "byte", "bytes")
-            << (report.bytesAfterEndMark == 1 ? " after it is never read\n" : " after it are never read\n");
-}
-
-void TextDraws(std::ostringstream& out, const ListReport& report)
-{
-    if (report.lines < 1)
-        out << "  no lines: every command fails (" << kNameCountLine << ")\n";
-    if (report.emptyLines > 0)
-        out << "  " << Count(report.emptyLines, "empty line", "empty lines") << " ("
-            << report.emptyLinesAtEnd << " at the end)\n";
-    // A fair share is one name's: one over the number of names.
-    for (const auto& chance : report.favoured)
-        out << "  more likely: " << Quoted(chance.name) << " (line " << chance.lineNumber << ") is drawn "
-            << Percent(chance.drawnBy, report.lines) << " of the time, not " << Percent(1, report.names) << "\n";
-    if (report.failingDraws > 0)
-        out << "  " << Percent(report.failingDraws, report.lines)
-            << " of commands fail (\"Error: std::string 'sNewName' is empty ...\")\n";
-}
-
-void TextNames(std::ostringstream& out, const ListReport& report)
-{
-    for (const auto& line : report.longLines)
-        out << "  line " << line.lineNumber << " is " << line.bytes << " bytes long: most likely several names on "
-               "one line (\"Anna, Bert, Cara\", or lines an editor joined). The game would show the whole line as "
-               "one name and keep it in the save: put one name on each line.\n";
-    if (!report.blankNames.empty())
-        out << "  " << Count(static_cast<std::int64_t>(report.blankNames.size()), "name is", "names are")
-            << " only blanks or tabs: the game shows an empty-looking name (--fix drops "
-            << (report.blankNames.size() == 1 ? "it" : "them") << ")\n";
-    TextList(out, "duplicate names", report.duplicates, kShownDuplicates);
-    TextList(out, "names with leading or trailing blanks", report.blankEdged, kShownDuplicates);
-    TextList(out, "names holding %", report.percentSigns, kShownDuplicates);
-    if (!report.caseVariants.empty()) {
-        out << "  note: names that differ only in letter case (" << report.caseVariants.size() << "):";
-        for (std::size_t i = 0; i < std::min(kShownDuplicates, report.caseVariants.size()); ++i)
-            out << " " << Quoted(report.caseVariants[i].first) << "/" << Quoted(report.caseVariants[i].second);
-        if (report.caseVariants.size() > kShownDuplicates)
-            out << " and " << report.caseVariants.size() - kShownDuplicates << " more";
-        out << "\n";
-    }
+    for (auto& name : report.invisible)
+        name.drawnBy = drawnBy[name.lineNumber - 1];
 }
 
 }  // namespace
@@ -384,68 +255,33 @@ bool SomeCommandsFail(const ListReport& report)
 
 bool ListHasProblems(const ListReport& report)
 {
-    return SomeCommandsFail(report) || report.encoding != Encoding::Utf8 || report.carriageReturnsOnly ||
-           report.byteOrderMark || !report.blankNames.empty() || !report.longLines.empty();
+    const std::vector<Found> found = FindingsOf(report);
+    return std::any_of(found.begin(), found.end(), [](const Found& f) { return KindOf(f.finding).problem; });
 }
 
 std::string ReportAsText(const ListReport& report)
 {
     std::ostringstream out;
     out << ShownPath(PathText(report.path)) << ": ";
-    if (report.state != ListState::Readable) {
-        out << UnreadVerdict(report);
-        return out.str();
+    if (report.state == ListState::ReadFailed)
+        return out.str() + "could not be read to its end (a read error, or memory ran out); nothing can be said "
+                           "about it: run the check again\n";
+    // A list that was read: its size, then a line for each finding; one that
+    // was not: its one finding on the same line.
+    const bool read = report.state == ListState::Readable;
+    if (read && !SavedAsUtf16(report))
+        out << report.lines << (report.lines == 1 ? " line, " : " lines, ") << report.names
+            << (report.names == 1 ? " name" : " names");
+    bool problems = false;
+    for (const auto& found : FindingsOf(report)) {
+        const FindingKind& kind = KindOf(found.finding);
+        problems = problems || kind.problem;
+        out << (read ? "\n  " : "") << (kind.problem ? "" : "note: ") << found.detail << ".\n    To do: "
+            << kind.action << (kind.fixMends ? ", or run with --fix" : "") << ".";
     }
-    if (SavedAsUtf16(report)) {
-        TextEncoding(out, report.encoding);
-        return out.str();
-    }
-    out << Count(report.lines, "line", "lines") << ", " << Count(report.names, "name", "names") << "\n";
-    TextEncoding(out, report.encoding);
-    TextLineEnds(out, report);
-    TextBytes(out, report);
-    TextDraws(out, report);
-    TextNames(out, report);
-    if (!ListHasProblems(report))
-        out << "  every command finds a name\n";
-    return out.str();
-}
-
-std::string ReportAsJson(const ListReport& report)
-{
-    bool replaced = false;
-    std::ostringstream out;
-    out << "{\"path\": " << JsonString(PathText(report.path), replaced)
-        << ", \"readable\": " << (report.state == ListState::Readable ? "true" : "false")
-        << ", \"state\": \"" << StateName(report.state)
-        << "\", \"encoding\": \"" << EncodingName(report.encoding) << "\", \"lines\": " << report.lines
-        << ", \"names\": " << report.names << ", \"emptyLines\": " << report.emptyLines
-        << ", \"emptyLinesAtEnd\": " << report.emptyLinesAtEnd << ", \"failingDraws\": " << report.failingDraws
-        << ", \"carriageReturnsOnly\": " << (report.carriageReturnsOnly ? "true" : "false")
-        << ", \"someCommandsFail\": " << (SomeCommandsFail(report) ? "true" : "false")
-        << ", \"hasProblems\": " << (ListHasProblems(report) ? "true" : "false") << ", \"favoured\": [";
-    for (std::size_t i = 0; i < report.favoured.size(); ++i)
-        out << (i > 0 ? ", " : "") << "{\"name\": " << JsonString(report.favoured[i].name, replaced)
-            << ", \"line\": " << report.favoured[i].lineNumber << ", \"drawnBy\": " << report.favoured[i].drawnBy
-            << "}";
-    out << "], \"longLines\": [";
-    for (std::size_t i = 0; i < report.longLines.size(); ++i)
-        out << (i > 0 ? ", " : "") << "{\"line\": " << report.longLines[i].lineNumber
-            << ", \"bytes\": " << report.longLines[i].bytes << "}";
-    out << "], \"byteOrderMark\": " << (report.byteOrderMark ? "true" : "false")
-        << ", \"crLfLineEnds\": " << report.crLfLineEnds << ", \"lfLineEnds\": " << report.lfLineEnds
-        << ", \"loneCarriageReturns\": " << report.loneCarriageReturns << ", \"nulBytes\": " << report.nulBytes
-        << ", \"endMark\": " << (report.endMark ? "true" : "false")
-        << ", \"bytesAfterEndMark\": " << report.bytesAfterEndMark
-        << ", \"duplicateCount\": " << report.duplicates.size()
-        << ", \"duplicates\": " << JsonList(report.duplicates, kShownDuplicates, replaced)
-        << ", \"blankEdged\": " << JsonList(report.blankEdged, SIZE_MAX, replaced)
-        << ", \"percentSigns\": " << JsonList(report.percentSigns, SIZE_MAX, replaced)
-        << ", \"blankNames\": " << JsonList(report.blankNames, SIZE_MAX, replaced) << ", \"caseVariants\": [";
-    for (std::size_t i = 0; i < report.caseVariants.size(); ++i)
-        out << (i > 0 ? ", " : "") << "[" << JsonString(report.caseVariants[i].first, replaced) << ", "
-            << JsonString(report.caseVariants[i].second, replaced) << "]";
-    out << "], \"replacedInvalidUtf8\": " << (replaced ? "true" : "false") << "}";
+    out << "\n";
+    if (!problems)
+        out << "  every command shows a name as its line reads, each line as likely as the next\n";
     return out.str();
 }
 

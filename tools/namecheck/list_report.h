@@ -45,6 +45,7 @@ struct ListReport {
     std::int64_t names = 0;       // non-empty lines
     std::int64_t emptyLines = 0;
     std::int64_t emptyLinesAtEnd = 0;
+    std::vector<std::int64_t> emptyLineNumbers;
     std::int64_t failingDraws = 0;  // line numbers that give no name
     std::vector<NameChance> favoured;  // names drawn by more than one line number
     // Bytes of the file.
@@ -55,12 +56,20 @@ struct ListReport {
     std::int64_t loneCarriageReturns = 0;
     std::int64_t nulBytes = 0;
     std::int64_t bytesAfterEndMark = 0;  // bytes after a 0x1A, which are never read
+    std::int64_t textAfterEndMark = 0;   // those of them that are not line ends
     bool endMark = false;
+    // What the plugin's reader gives, line by line.
+    std::vector<std::int64_t> carriageReturnLines;  // a CR stays in the name
+    std::vector<std::int64_t> nulCutLines;          // text after a NUL, which the game never shows
+    std::vector<std::int64_t> notUtf8Lines;         // bytes that are not UTF-8
+    std::vector<std::int64_t> severalNameLines;     // a comma, semicolon or tab between words
+    std::vector<NameChance> invisible;              // names the game shows as nothing (not blanks alone)
     // Names.
     std::vector<std::string> duplicates;
     std::vector<std::string> blankEdged;    // leading or trailing space or tab
     std::vector<std::string> percentSigns;
     std::vector<std::string> blankNames;     // only blanks or tabs: shown as empty-looking names
+    std::vector<std::int64_t> blankNameLines;
     std::vector<std::pair<std::string, std::string>> caseVariants;  // "Anna", "anna": a note, not a problem
     std::vector<LongLine> longLines;         // over kLongestLikelyName bytes
 };
@@ -78,7 +87,9 @@ std::vector<std::int64_t> LineGivenFor(const std::vector<std::string>& lines);
 // True when some SetRandomName commands will fail with this list.
 bool SomeCommandsFail(const ListReport& report);
 
-// True when some commands will fail, or the game will show wrong names.
+// True when the list has a finding that is a problem: some commands fail,
+// a name shows otherwise than its line reads, a line looks like several
+// names, or some lines are drawn more often than others.
 bool ListHasProblems(const ListReport& report);
 
 // True when the list's findings stop at its encoding: read as UTF-16, every
