@@ -196,14 +196,15 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheBoxListsThemInTheOrde
     // The scan's failures in folder order, then those of the load calls; a
     // version whose top byte is 0 shows as its number, a version of 0 and a
     // code of 0 not at all.
+    const std::string v = VARNEL_VERSION_TEXT;
     EXPECT_EQ(box, (std::vector<std::string>{
                        "Mods you have installed have failed to load correctly. Check for updates to the mods listed below.",
                        "",
                        "Broken.dll: couldn't load plugin (...)",
-                       "V1_BadData.dll v" VARNEL_VERSION_TEXT ": disabled, bad version data",
-                       "V2_NoName.dll v" VARNEL_VERSION_TEXT ": disabled, no name specified",
-                       "V3_OtherRuntime.dll v" VARNEL_VERSION_TEXT ": disabled, incompatible with current version of the game",
-                       "V4_NewerHost.dll v" VARNEL_VERSION_TEXT ": disabled, requires newer script extender",
+                       "V1_BadData.dll v" + v + ": disabled, bad version data",
+                       "V2_NoName.dll v" + v + ": disabled, no name specified",
+                       "V3_OtherRuntime.dll v" + v + ": disabled, incompatible with current version of the game",
+                       "V4_NewerHost.dll v" + v + ": disabled, requires newer script extender",
                        "V5_SmallVersion.dll v291: disabled, incompatible with current version of the game",
                        "V6_NoVersion.dll: disabled, incompatible with current version of the game",
                        "Faulting.dll v1.2.3.0: disabled, fatal error occurred while loading plugin",
@@ -386,6 +387,20 @@ TEST_F(HostLoaderTest, APluginThatFailsAfterRegisteringCrashesTheGame)
     sim::ForgetFaults();
 }
 
+// What a listener is handed, message by message.
+struct SeenMessage {
+    std::string sender;
+    std::uint32_t type;
+    std::uint32_t dataLength;
+    const void* data;
+};
+std::vector<SeenMessage> seenMessages;
+
+void RecordMessage(sfse::HostMessage* message)
+{
+    seenMessages.push_back({message->sender, message->type, message->dataLength, message->data});
+}
+
 TEST_F(HostLoaderTest, ListenersAreKeptByTheHostsRules)
 {
     Install("test_plugin_no_load.dll", "Other.dll");
@@ -412,6 +427,21 @@ TEST_F(HostLoaderTest, ListenersAreKeptByTheHostsRules)
     EXPECT_EQ(host.listeners[2].target, sim::kEveryOtherPlugin);
     EXPECT_EQ(host.refusedListeners, (std::vector<std::uint32_t>{2, 2, 3}));
     EXPECT_TRUE(Logged("registering plugin listener for (null) at 2 of 3"));
+
+    // The host's messages reach the listeners of "SFSE" only, in the order
+    // they registered; 2 and 3 carry the game's data handler.
+    seenMessages.clear();
+    EXPECT_TRUE(registerListener(2, "SFSE", &RecordMessage));
+    for (std::uint32_t type = 0; type < 4; ++type)
+        sim::SendHostMessage(type);
+    ASSERT_EQ(seenMessages.size(), 4U);
+    for (std::uint32_t type = 0; type < 4; ++type) {
+        EXPECT_EQ(seenMessages[type].sender, "SFSE");
+        EXPECT_EQ(seenMessages[type].type, type);
+        EXPECT_EQ(seenMessages[type].dataLength, type < 2 ? 0U : 8U);
+        EXPECT_EQ(seenMessages[type].data, type < 2 ? nullptr : sim::DataHandler());
+    }
+    EXPECT_TRUE(Logged("dispatch message (3) to plugin listeners"));
 }
 
 TEST_F(HostLoaderTest, AnotherGameVersionRefusesThePlugin)

@@ -69,24 +69,24 @@ TEST_F(NameCheckTest, EveryListThatShowsAWrongNameFailsAndSaysWhatToDo)
     struct Row {
         const char* what;
         std::string bytes;
-        int status;
         const char* finding;     // a finding of the report (JSON key), or "" for none
+        int status;
         std::int32_t line;       // the reader, asked for this line...
         std::string readerGives; // ...gives this name
     };
     const Row rows[] = {
-        {"clean, any script", "Zo\xC3\xAB\nS\xC3\xB8ren\n\xE7\xBE\x8E\xE5\x92\xB2\nO'Brien\nAnna-Maria\nAnna Maria\n", 0, "",
+        {"clean, any script", "Zo\xC3\xAB\nS\xC3\xB8ren\n\xE7\xBE\x8E\xE5\x92\xB2\nO'Brien\nAnna-Maria\nAnna Maria\n", "", 0,
          6, "Anna Maria"},
-        {"CR CR LF", "Anna\r\r\nBert\r\r\n", 1, "carriageReturns", 1, "Anna\r"},
-        {"NUL in a name", "Anna\nBe\0rt\nCara\n"s, 1, "nulBytes", 2, "Be"},
-        {"0x1A after line 2 of 4", "Anna\nBert\n\x1A" "Cara\nDora\n", 1, "textAfterEndMark", 3, ""},
-        {"commas", "Anna, Bert, Cara\n", 1, "severalNames", 1, "Anna, Bert, Cara"},
-        {"a tab between words", "Anna\tMaria\nBert\n", 1, "severalNames", 1, "Anna\tMaria"},
-        {"a no-break space alone", "Anna\n\xC2\xA0\nBert\n", 1, "invisibleNames", 2, "\xC2\xA0"},
-        {"a zero-width space alone", "\xE2\x80\x8B\nBert\n", 1, "invisibleNames", 1, "\xE2\x80\x8B"},
-        {"an empty line in the middle", "Anna\n\nBert\n", 1, "favouredNames", 2, "Bert"},
-        {"a mark, then an empty first line", "\xEF\xBB\xBF\nAnna\n", 1, "invisibleNames", 1, "\xEF\xBB\xBF"},
-        {"notes only", "Anna\nanna\nAnna\n Bert\n50%\n", 0, "caseVariants", 4, " Bert"},
+        {"CR CR LF", "Anna\r\r\nBert\r\r\n", "carriageReturns", 1, 1, "Anna\r"},
+        {"NUL in a name", "Anna\nBe\0rt\nCara\n"s, "nulBytes", 1, 2, "Be"},
+        {"0x1A after line 2 of 4", "Anna\nBert\n\x1A" "Cara\nDora\n", "textAfterEndMark", 1, 3, ""},
+        {"commas", "Anna, Bert, Cara\n", "severalNames", 1, 1, "Anna, Bert, Cara"},
+        {"a tab between words", "Anna\tMaria\nBert\n", "severalNames", 1, 1, "Anna\tMaria"},
+        {"a no-break space alone", "Anna\n\xC2\xA0\nBert\n", "invisibleNames", 1, 2, "\xC2\xA0"},
+        {"a zero-width space alone", "\xE2\x80\x8B\nBert\n", "invisibleNames", 1, 1, "\xE2\x80\x8B"},
+        {"an empty line in the middle", "Anna\n\nBert\n", "favouredNames", 1, 2, "Bert"},
+        {"a mark, then an empty first line", "\xEF\xBB\xBF\nAnna\n", "invisibleNames", 1, 1, "\xEF\xBB\xBF"},
+        {"notes only", "Anna\nanna\nAnna\n Bert\n50%\n", "caseVariants", 0, 4, " Bert"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

@@ -44,11 +44,11 @@ enum class Finding {
 
 struct FindingKind {
     Finding finding;
-    const char* key;     // its name in the JSON
     bool problem;        // false: a note
+    bool fixMends;       // --fix mends it
+    const char* key;     // its name in the JSON
     const char* what;    // what it is, for --help
     const char* action;  // what to do about it
-    bool fixMends;       // --fix mends it
 };
 
 extern const FindingKind kFindingKinds[];
