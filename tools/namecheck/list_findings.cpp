@@ -6,6 +6,7 @@
 #include "names/list_names.h"
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 
 namespace varnel {
@@ -288,8 +289,12 @@ std::vector<Found> FindingsOf(const ListReport& report)
             NoteFindings(report, found);
         }
     }
-    std::stable_partition(found.begin(), found.end(), [](const Found& f) { return KindOf(f.finding).problem; });
-    return found;
+    Findings problemsFirst;
+    for (const bool problem : {true, false}) {
+        std::copy_if(found.begin(), found.end(), std::back_inserter(problemsFirst),
+                     [&](const Found& f) { return KindOf(f.finding).problem == problem; });
+    }
+    return problemsFirst;
 }
 
 std::string FindingsHelp()
