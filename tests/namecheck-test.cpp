@@ -361,6 +361,13 @@ TEST_F(NameCheckTest, FixWritesACleanCopyAndChecksIt)
     EXPECT_EQ(over.status, 2);
     EXPECT_NE(ReadFileBytes(messy).find("Gone"), std::string::npos);
 
+    // Doubled line ends: the extra CRs go, each named with its line.
+    WriteNameList("Doubled.txt", "Anna\r\r\nBert\r\r\r\nCara\rDora\n");
+    const CheckerRun doubled = RunWith({"--fix", "Undoubled.txt", std::string(PluginFolder) + "Doubled.txt"});
+    EXPECT_EQ(doubled.status, 0) << doubled.out;
+    EXPECT_EQ(ReadFileBytes("Undoubled.txt"), "Anna\r\nBert\r\nCara\r\nDora\r\n");
+    EXPECT_NE(doubled.err.find("; 3 carriage returns removed (lines 1, 2, 2)"), std::string::npos) << doubled.err;
+
     WriteNameList("Wide.txt", "\xFF\xFE"s + kUtf16);
     const CheckerRun wide = RunWith({"--fix", "FromWide.txt", std::string(PluginFolder) + "Wide.txt"});
     EXPECT_EQ(wide.status, 0);

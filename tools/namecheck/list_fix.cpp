@@ -19,6 +19,7 @@ struct Cleaning {
     std::vector<std::string> names;
     std::vector<std::size_t> blankLines;
     std::vector<std::size_t> duplicates;
+    std::vector<std::size_t> carriageReturns;  // one entry per CR removed before a line end
     std::vector<std::size_t> nulBytes;  // one entry per byte removed
     std::vector<std::size_t> endMarks;  // one entry per 0x1A removed
 };
@@ -67,12 +68,19 @@ Cleaning Clean(const std::string& text)
         line.clear();
         ++lineNumber;
     };
-    // Any of LF, CR LF and a lone CR ends a line; a NUL or 0x1A byte goes,
-    // and the text around it stays.
+    // Any of LF, CR LF and a lone CR ends a line; CRs before a CR LF (an
+    // editor's doubled line end) belong to it and go. A NUL or 0x1A byte
+    // goes, and the text around it stays.
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' || text[i] == '\n') {
+            std::size_t end = i;
+            while (end < text.size() && text[end] == '\r')
+                ++end;
+            const bool beforeLineFeed = end < text.size() && text[end] == '\n';
+            for (std::size_t extra = i + 1; beforeLineFeed && extra < end; ++extra)
+                cleaning.carriageReturns.push_back(lineNumber);
             endLine();
-            i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+            i = beforeLineFeed ? end : i;
         } else if (text[i] == '\0') {
             cleaning.nulBytes.push_back(lineNumber);
         } else if (text[i] == '\x1A') {
@@ -107,6 +115,7 @@ std::string Changes(const Cleaning& cleaning, const std::string& note)
     };
     add(cleaning.blankLines, "empty or blank line dropped", "empty or blank lines dropped");
     add(cleaning.duplicates, "duplicate dropped", "duplicates dropped");
+    add(cleaning.carriageReturns, "carriage return removed", "carriage returns removed");
     add(cleaning.nulBytes, "NUL byte removed", "NUL bytes removed");
     add(cleaning.endMarks, "0x1A byte removed", "0x1A bytes removed");
     if (!note.empty())
