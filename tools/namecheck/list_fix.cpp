@@ -1,5 +1,7 @@
 #include "list_fix.h"
 
+#include "list_findings.h"
+
 #include "list_report.h"
 #include "list_text.h"
 
@@ -17,11 +19,11 @@ namespace fs = std::filesystem;
 // happened on.
 struct Cleaning {
     std::vector<std::string> names;
-    std::vector<std::size_t> blankLines;
-    std::vector<std::size_t> duplicates;
-    std::vector<std::size_t> carriageReturns;  // one entry per CR removed before a line end
-    std::vector<std::size_t> nulBytes;  // one entry per byte removed
-    std::vector<std::size_t> endMarks;  // one entry per 0x1A removed
+    std::vector<std::int64_t> blankLines;
+    std::vector<std::int64_t> duplicates;
+    std::vector<std::int64_t> carriageReturns;  // one entry per CR removed before a line end
+    std::vector<std::int64_t> nulBytes;  // one entry per byte removed
+    std::vector<std::int64_t> endMarks;  // one entry per 0x1A removed
 };
 
 // The list's text as UTF-8; false for text that is not UTF-8 or UTF-16.
@@ -57,7 +59,7 @@ Cleaning Clean(const std::string& text)
     Cleaning cleaning;
     std::set<std::string> seen;
     std::string line;
-    std::size_t lineNumber = 1;
+    std::int64_t lineNumber = 1;
     auto endLine = [&] {
         if (line.find_first_not_of(" \t") == std::string::npos)
             cleaning.blankLines.push_back(lineNumber);
@@ -94,24 +96,13 @@ Cleaning Clean(const std::string& text)
     return cleaning;
 }
 
-std::string Lines(const std::vector<std::size_t>& lines)
-{
-    constexpr std::size_t kShown = 10;
-    std::string text = lines.size() == 1 ? "line " : "lines ";
-    for (std::size_t i = 0; i < std::min(kShown, lines.size()); ++i)
-        text += (i > 0 ? ", " : "") + std::to_string(lines[i]);
-    if (lines.size() > kShown)
-        text += " and " + std::to_string(lines.size() - kShown) + " more";
-    return text;
-}
-
 // "dropped 2 blank lines (lines 3, 4), ...": every change, with where it was made.
 std::string Changes(const Cleaning& cleaning, const std::string& note)
 {
     std::string text;
-    auto add = [&](const std::vector<std::size_t>& at, const char* one, const char* many) {
+    auto add = [&](const std::vector<std::int64_t>& at, const char* one, const char* many) {
         if (!at.empty())
-            text += "; " + std::to_string(at.size()) + " " + (at.size() == 1 ? one : many) + " (" + Lines(at) + ")";
+            text += "; " + std::to_string(at.size()) + " " + (at.size() == 1 ? one : many) + " (" + LinesText(at) + ")";
     };
     add(cleaning.blankLines, "empty or blank line dropped", "empty or blank lines dropped");
     add(cleaning.duplicates, "duplicate dropped", "duplicates dropped");
