@@ -18,7 +18,7 @@ refuse() {  # refuse OUTPUT_FILE TEXT
   if grep -qF -- "$2" "$1"; then echo "unexpected in $1: $2"; status=1; fi
 }
 # The scratch game folders the demo leaves in Wine's temporary folder.
-prefix=$(sed -n 's/^export WINEPREFIX="\(.*\)"$/\1/p' "$wine")
+prefix=$(sed -n 's/^export WINEPREFIX="\(.*\)"$/\1/p' "$(dirname "$wine")/wine-env.sh")
 leftovers() { find "$prefix/drive_c" -maxdepth 6 -name 'varnel-demo-game-*' 2>/dev/null | wc -l; }
 before=$(leftovers)
 

@@ -22,7 +22,8 @@ echo "imports ($(echo "$imports" | wc -l)): $(echo $imports)"
 
 allowed='
 GetModuleHandleA GetModuleHandleW
-CreateFileW ReadFile CloseHandle GetFileType GetFileAttributesW MultiByteToWideChar
+CreateFileW ReadFile CloseHandle GetFileType GetFileAttributesW GetFullPathNameW MultiByteToWideChar
+SHGetKnownFolderPath CoTaskMemFree CreateDirectoryW WriteFile GetLocalTime
 InitOnceExecuteOnce GetCurrentProcess TerminateProcess MessageBoxW
 RaiseException RtlCaptureContext RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind
 InitializeCriticalSection DeleteCriticalSection EnterCriticalSection LeaveCriticalSection
@@ -36,7 +37,9 @@ _initterm _amsg_exit _lock _unlock abort _errno strerror
 __iob_func fputc fputs fwrite vfprintf
 '
 # What each group is for, in the order above: the plugin's own calls (game
-# module, list files, one-time initialisation, the fatal box); unwinding C++
+# module, list files and where a list was looked for); its log (the
+# Documents folder and its memory, the log's folders, its lines, their
+# time); one-time initialisation and the fatal box; unwinding C++
 # exceptions; the runtime's locks and thread-local data (win32 thread model);
 # the start-up code applying relocations; std::random_device (rand_s, loaded
 # from msvcrt, and its file fallback); the runtime's multibyte and number

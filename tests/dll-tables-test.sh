@@ -19,7 +19,7 @@ imports=$(printf '%s\n' "$tables" | sed -n 's/^[[:space:]]*DLL Name: //p')
 [ -n "$imports" ] || { echo "no import table found"; status=1; }
 for name in $imports; do
   case $(printf '%s' "$name" | tr 'A-Z' 'a-z') in
-    kernel32.dll|user32.dll|msvcrt.dll|ntdll.dll|advapi32.dll|ucrtbase.dll|api-ms-win-*) ;;
+    kernel32.dll|user32.dll|shell32.dll|ole32.dll|msvcrt.dll|ntdll.dll|advapi32.dll|ucrtbase.dll|api-ms-win-*) ;;
     *) echo "imports $name, which is not a Windows system DLL"; status=1 ;;
   esac
 done

@@ -1,4 +1,5 @@
 #include "sim/demo/terminal.h"
+#include "src/text/utf8.h"
 
 #include <windows.h>
 
@@ -17,16 +18,6 @@ bool IsConsole(HANDLE handle)
     return GetConsoleMode(handle, &mode) != 0;
 }
 
-std::wstring WideFromUtf8(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
-
 }  // namespace
 
 void UseBinaryStandardStreams()
@@ -39,7 +30,7 @@ bool Write(const std::string& text)
 {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     if (IsConsole(output)) {
-        const std::wstring wide = WideFromUtf8(text);
+        const std::wstring wide = varnel::Utf8ToWide(text);
         DWORD written = 0;
         return WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
     }

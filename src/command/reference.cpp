@@ -16,10 +16,10 @@ constexpr std::size_t kFormIdDigits = 8;
 bool IsExternal(const GameStringEntry* entry) { return (entry->flags & kStringEntryExternal) != 0; }
 
 // The inline entry that `entry` stands for: itself when inline, else the end
-// of its chain of external entries. Null when the chain reaches a null
-// pointer, comes back to an entry already passed, or runs past
-// kMaxExternalSteps, so a broken chain never stalls the command.
-const GameStringEntry* InlineEntry(const GameStringEntry* entry)
+// of its chain of external entries, counting the steps in `steps`. Null when
+// the chain reaches a null pointer, comes back to an entry already passed,
+// or runs past kMaxExternalSteps, so a broken chain never stalls the command.
+const GameStringEntry* InlineEntry(const GameStringEntry* entry, int& steps)
 {
     std::array<const GameStringEntry*, kMaxExternalSteps> passed{};
     for (std::size_t step = 0; entry != nullptr && IsExternal(entry); ++step) {
@@ -27,35 +27,42 @@ const GameStringEntry* InlineEntry(const GameStringEntry* entry)
             return nullptr;
         passed[step] = entry;
         entry = reinterpret_cast<const GameStringEntry*>(entry->lengthOrTarget);
+        steps = static_cast<int>(step) + 1;
     }
     return entry;
 }
 
 // The text an entry stands for, or null when it holds none we can read; the
 // default object's name is used instead.
-const char* StringEntryText(const GameStringEntry* entry)
+const char* StringEntryText(const GameStringEntry* entry, DisplayNameTrace& trace)
 {
-    const GameStringEntry* holder = InlineEntry(entry);
+    trace.stringEntry = entry != nullptr;
+    const GameStringEntry* holder = InlineEntry(entry, trace.externalSteps);
+    trace.inlineEntry = holder != nullptr;
     if (holder == nullptr || holder->lengthOrTarget == 0)
         return nullptr;
+    trace.ownText = true;
     return reinterpret_cast<const char*>(holder) + sizeof(GameStringEntry);
 }
 
-std::string OverrideName(const GameReference* reference)
+std::string OverrideName(const GameReference* reference, DisplayNameTrace& trace)
 {
     if (reference->extraDataList == nullptr)
         return {};
     const auto* extra =
         static_cast<const DisplayNameExtra*>(LookupExtraData(reference->extraDataList, kDisplayNameExtraType));
-    const char* text = extra != nullptr ? StringEntryText(extra->name) : nullptr;
+    trace.displayNameRecord = extra != nullptr;
+    const char* text = extra != nullptr ? StringEntryText(extra->name, trace) : nullptr;
     return text != nullptr ? text : "";
 }
 
-std::string DefaultObjectName(const GameReference* reference)
+std::string DefaultObjectName(const GameReference* reference, DisplayNameTrace& trace)
 {
+    trace.defaultObject = reference->defaultObject != nullptr;
     if (reference->defaultObject == nullptr)
         return {};
     const char* text = ObjectName(reference->defaultObject);
+    trace.defaultObjectNamed = text != nullptr && *text != '\0';
     return text != nullptr ? text : "";
 }
 
@@ -73,12 +80,19 @@ std::string FormIdToText(const GameReference* reference)
     return text;
 }
 
-std::string GetDisplayName(const GameReference* reference)
+std::string GetDisplayName(const GameReference* reference, DisplayNameTrace& trace)
 {
+    trace = {};
     if (reference == nullptr)
         return {};
-    std::string name = OverrideName(reference);
-    return name.empty() ? DefaultObjectName(reference) : name;
+    std::string name = OverrideName(reference, trace);
+    return name.empty() ? DefaultObjectName(reference, trace) : name;
+}
+
+std::string GetDisplayName(const GameReference* reference)
+{
+    DisplayNameTrace unused;
+    return GetDisplayName(reference, unused);
 }
 
 bool SetDisplayName(void* extraDataList, const char* name)

@@ -1,6 +1,7 @@
 #include "command/set_random_name.h"
 
 #include "command/arguments.h"
+#include "command/command_log.h"
 #include "command/messages.h"
 #include "command/reference.h"
 #include "game/console.h"
@@ -29,55 +30,71 @@ const char* NameListFor(const std::string& argument)
 
 void PrintLine(const char* line) { ConsolePrint("%s", line); }
 
-// Renames the selected reference and runs the script call. Returns the
-// console line of the failure, or the empty string when all went well; a
-// missing list's line is printed at once, ahead of the NameCount line.
-std::string RenameSelected(const std::uint8_t* compiledBlock, void* selectedReference)
+// Renames the selected reference and runs the script call, keeping its
+// working values in `work`. Returns the console line of the failure, or the
+// empty string when all went well; a missing list's line is printed at once,
+// ahead of the NameCount line.
+std::string RenameSelected(const std::uint8_t* compiledBlock, void* selectedReference, CommandWork& work)
 {
     using enum CommandMessage;
+    using enum CommandStage;
     if (selectedReference == nullptr)
         return TextOf(NoSelectedReference);
     const auto* reference = static_cast<const GameReference*>(selectedReference);
-    if (ReferenceTypeCode(reference) != kAcceptedReferenceType)
+    work.typeCode = ReferenceTypeCode(reference);
+    work.stage = Selected;
+    if (work.typeCode != kAcceptedReferenceType)
         return TextOf(NotAnActor);
-    const std::string formIdText = FormIdToText(reference);
+    work.formIdText = FormIdToText(reference);
+    work.stage = Identified;
     void* const extraDataList = reference->extraDataList;
     if (extraDataList == nullptr)
-        return FillIn(TextOf(NoExtraData), {formIdText});
+        return FillIn(TextOf(NoExtraData), {work.formIdText});
 
-    const Parameters parameters = DecodeCommandArguments(compiledBlock);
+    work.parameters = DecodeCommandArguments(compiledBlock);
+    work.stage = Decoded;
+    const Parameters& parameters = work.parameters;
     if (parameters.size() > 1)
         return TextOf(TooManyArguments);
     if (parameters.empty())
         return TextOf(NoArgument);
     if (parameters.front().empty())
         return TextOf(EmptyArgument);
-    const char* fileName = NameListFor(parameters.front());
-    if (fileName == nullptr)
+    work.fileName = NameListFor(parameters.front());
+    if (work.fileName == nullptr)
         return TextOf(UnsupportedArgument);
+    work.stage = ListChosen;
 
-    const ListCount count = CountNames(fileName);
-    if (count.missing)
+    work.count = CountNames(work.fileName);
+    work.stage = Counted;
+    if (work.count.missing)
         PrintLine(TextOf(ListMissing));
-    const std::int32_t NameCount = count.lines;
+    const std::int32_t NameCount = work.count.lines;
     if (NameCount < 1)
         return TextOf(NameCountOutOfRange);
-    const std::int32_t randomNumber = DrawRandomNumber(NameCount);
+    work.randomNumber = DrawRandomNumber(NameCount);
+    work.stage = Drawn;
+    const std::int32_t randomNumber = work.randomNumber;
     if (randomNumber > NameCount || randomNumber < 1)
         return TextOf(RandomNumberOutOfRange);
-    const std::string sNewName = ReadNameAt(fileName, randomNumber);
+    work.sNewName = ReadNameAt(work.fileName, randomNumber);
+    work.stage = NameRead;
+    const std::string& sNewName = work.sNewName;
     if (sNewName.empty())
         return TextOf(NewNameEmpty);
 
     SetDisplayName(extraDataList, sNewName.c_str());
-    const std::string nameReadBack = GetDisplayName(reference);
-    if (nameReadBack.empty())
+    work.nameReadBack = GetDisplayName(reference, work.readBackTrace);
+    work.stage = NameSetAndRead;
+    if (work.nameReadBack.empty())
         return TextOf(NameReadBackEmpty);
-    if (std::strcmp(nameReadBack.c_str(), sNewName.c_str()) != 0)
-        return FillIn(TextOf(NameDidNotTake), {formIdText, GetDisplayName(reference)});
+    if (std::strcmp(work.nameReadBack.c_str(), sNewName.c_str()) != 0)
+        return FillIn(TextOf(NameDidNotTake), {work.formIdText, GetDisplayName(reference)});
 
     // The new name stays even when the script call cannot run.
-    if (!ExecuteConsoleLine(FillIn(kScriptCallLine, {formIdText}).c_str()))
+    work.scriptCallLine = FillIn(kScriptCallLine, {work.formIdText});
+    work.stage = ScriptCalled;
+    if (!ExecuteConsoleLine(work.scriptCallLine.c_str()))
         return TextOf(ExecutorNotReady);
     return {};
 }
@@ -87,16 +104,21 @@ std::string RenameSelected(const std::uint8_t* compiledBlock, void* selectedRefe
 bool ExecuteSetRandomName(const void* /*parameterInfo*/, const std::uint8_t* compiledBlock,
                           void* selectedReference) noexcept
 {
-    // Lines go out as "%s" arguments: names may hold '%'.
+    // Lines go out as "%s" arguments: names may hold '%'. Each call's log
+    // line follows its console line.
+    CommandWork work;
     try {
-        const std::string failure = RenameSelected(compiledBlock, selectedReference);
-        if (failure.empty())
-            return true;
-        PrintLine(failure.c_str());
+        const std::string failure = RenameSelected(compiledBlock, selectedReference, work);
+        if (!failure.empty())
+            PrintLine(failure.c_str());
+        LogCommand(work, failure, {});
+        return failure.empty();
     } catch (const std::exception& error) {
         ConsolePrint(TextOf(CommandMessage::UnexpectedFailureWithReason), error.what());
+        LogCommand(work, TextOf(CommandMessage::UnexpectedFailureWithReason), error.what());
     } catch (...) {
         PrintLine(TextOf(CommandMessage::UnexpectedFailure));
+        LogCommand(work, TextOf(CommandMessage::UnexpectedFailure), {});
     }
     return false;
 }

@@ -34,4 +34,8 @@ void CloseListFile(ListFile& file) noexcept;
 // for an absent list.
 bool ListFileExists(const std::string& path);
 
+// `path` as the process resolves it against its working folder, for telling
+// where a list was looked for; `path` itself when that cannot be had.
+std::string ListFileFullPath(const std::string& path);
+
 }  // namespace varnel

@@ -59,4 +59,14 @@ bool ListFileExists(const std::string& path)
     return std::filesystem::exists(PathOf(path), error) && !error;
 }
 
+std::string ListFileFullPath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(PathOf(path), error);
+    if (error)
+        return path;
+    const std::u8string utf8 = full.u8string();
+    return {utf8.begin(), utf8.end()};
+}
+
 }  // namespace varnel

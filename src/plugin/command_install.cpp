@@ -9,26 +9,33 @@ namespace varnel {
 
 namespace {
 
-ConsoleCommandEntry* FindCommand(ConsoleCommandEntry* table, const char* name)
+struct Found {
+    ConsoleCommandEntry* entry;  // null when the name is not in the table
+    std::size_t passed;          // entries walked before it, or before the end
+};
+
+Found FindCommand(ConsoleCommandEntry* table, const char* name)
 {
-    for (ConsoleCommandEntry* entry = table; entry->opcode < kConsoleCommandTableEnd; ++entry) {
+    std::size_t passed = 0;
+    for (ConsoleCommandEntry* entry = table; entry->opcode < kConsoleCommandTableEnd; ++entry, ++passed) {
         if (entry->name != nullptr && std::strcmp(entry->name, name) == 0)
-            return entry;
+            return {entry, passed};
     }
-    return nullptr;
+    return {nullptr, passed};
 }
 
 }  // namespace
 
-void InstallSetRandomName(ConsoleCommandEntry* table)
+Installation InstallSetRandomName(ConsoleCommandEntry* table)
 {
-    const ConsoleCommandEntry* closeFile = FindCommand(table, "CloseFile");
-    if (closeFile == nullptr)
-        return;
-    const void* parameters = closeFile->parameters;
-    ConsoleCommandEntry* entry = FindCommand(table, "TogglePathLine");
-    if (entry == nullptr)
-        return;
+    const Found closeFile = FindCommand(table, "CloseFile");
+    if (closeFile.entry == nullptr)
+        return {.missing = "CloseFile", .entriesSearched = closeFile.passed};
+    const void* parameters = closeFile.entry->parameters;
+    const Found toggle = FindCommand(table, "TogglePathLine");
+    if (toggle.entry == nullptr)
+        return {.missing = "TogglePathLine", .entriesSearched = toggle.passed};
+    ConsoleCommandEntry* entry = toggle.entry;
     entry->name = "SetRandomName";
     entry->shortName = "added by " VARNEL_PLUGIN_NAME;
     entry->helpText = "";
@@ -36,6 +43,7 @@ void InstallSetRandomName(ConsoleCommandEntry* table)
     entry->parameterCount = 1;
     entry->execute = &ExecuteSetRandomName;
     entry->parameters = parameters;
+    return {.installed = true, .index = toggle.passed, .opcode = entry->opcode};
 }
 
 }  // namespace varnel

@@ -2,6 +2,7 @@
 // runtime's streams, locales or file-system library comes with it.
 
 #include "names/list_file.h"
+#include "text/utf8.h"
 
 #include <windows.h>
 
@@ -12,18 +13,7 @@ namespace varnel {
 namespace {
 
 // The UTF-8 path as Windows takes it; empty when it is not valid UTF-8.
-std::wstring WidePath(const std::string& path)
-{
-    if (path.empty())
-        return {};
-    const int size = static_cast<int>(path.size());
-    const int wideSize = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), size, nullptr, 0);
-    if (wideSize <= 0)
-        return {};
-    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), size, wide.data(), wideSize);
-    return wide;
-}
+std::wstring WidePath(const std::string& path) { return IsUtf8(path) ? Utf8ToWide(path) : std::wstring{}; }
 
 HANDLE HandleOf(const ListFile& file) { return reinterpret_cast<HANDLE>(file.handle); }
 
@@ -69,6 +59,20 @@ bool ListFileExists(const std::string& path)
 {
     const std::wstring wide = WidePath(path);
     return !wide.empty() && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ListFileFullPath(const std::string& path)
+{
+    const std::wstring wide = WidePath(path);
+    const DWORD size = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    return WideToUtf8(full);
 }
 
 }  // namespace varnel

@@ -2,49 +2,10 @@
 
 #include "text/utf8.h"
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
 namespace varnel {
-
-namespace {
-
-// The sequence at `at` is well-formed UTF-8 (moves `at` past it either way).
-bool NextIsValid(std::string_view text, std::size_t& at)
-{
-    const std::size_t start = at;
-    const char32_t code = DecodeUtf8(text, at);
-    return code != kReplacementCharacter || text.substr(start, at - start) == "\xEF\xBF\xBD";
-}
-
-void AppendUtf8(std::string& out, char32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | code >> 18);
-        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-std::string HexByte(unsigned char byte)
-{
-    char text[5];
-    std::snprintf(text, sizeof text, "\\x%02X", byte);
-    return text;
-}
-
-}  // namespace
 
 std::optional<std::string> ReadBytes(const std::filesystem::path& path)
 {
@@ -67,48 +28,20 @@ Encoding DetectEncoding(std::string_view bytes)
     if (half >= 2 && (evenNuls * 10 >= half * 7 || oddNuls * 10 >= half * 7))
         return Encoding::Utf16NoMark;
     for (std::size_t at = 0; at < bytes.size();) {
-        if (!NextIsValid(bytes, at))
+        if (!NextIsValidUtf8(bytes, at))
             return Encoding::NotUtf8;
     }
     return Encoding::Utf8;
 }
 
-namespace {
-
-std::string EscapedWith(std::string_view text, bool keepBackslashes)
-{
-    std::string out;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t start = at;
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte < 0x20 || byte == 0x7F) {
-            out += byte == '\t' ? std::string("\\t") : HexByte(byte);
-            ++at;
-        } else if (byte == '\\') {
-            out += keepBackslashes ? "\\" : "\\\\";
-            ++at;
-        } else if (NextIsValid(text, at)) {
-            out.append(text.substr(start, at - start));
-        } else {
-            at = start + 1;
-            out += HexByte(byte);
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
-std::string Escaped(std::string_view text) { return EscapedWith(text, false); }
-
-std::string ShownPath(std::string_view path) { return EscapedWith(path, true); }
+std::string ShownPath(std::string_view path) { return Escaped(path, Backslashes::Kept); }
 
 std::string ValidUtf8(std::string_view text, bool& replaced)
 {
     std::string out;
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t start = at;
-        if (NextIsValid(text, at)) {
+        if (NextIsValidUtf8(text, at)) {
             out.append(text.substr(start, at - start));
         } else {
             replaced = true;

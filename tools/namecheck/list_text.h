@@ -3,6 +3,8 @@
 // The bytes of a name list as text: which encoding it is in, and names
 // shown safely on a terminal or in JSON.
 
+#include "text/utf8.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,10 +26,6 @@ Encoding DetectEncoding(std::string_view bytes);
 
 // UTF-8's byte-order mark, which Notepad's "UTF-8 with BOM" puts first.
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// Control characters and bytes that are not valid UTF-8 as \xNN, a backslash
-// as \\; everything else as it stands.
-std::string Escaped(std::string_view text);
 
 // A path as the user wrote it: Escaped, but with its backslashes as they are.
 std::string ShownPath(std::string_view path);

@@ -1,6 +1,7 @@
 #include "windows_console.h"
 
 #include "command_line.h"
+#include "text/utf8.h"
 
 #include <windows.h>
 
@@ -24,10 +25,7 @@ void WriteText(DWORD which, const std::string& text)
         WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         return;
     }
-    const int size = static_cast<int>(text.size());
-    const int wideSize = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), wideSize);
+    const std::wstring wide = Utf8ToWide(text);
     DWORD written = 0;
     WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
