@@ -1,7 +1,9 @@
 #include "command/messages.h"
 #include "command/set_random_name.h"
 #include "names/name_list.h"
+#include "log/log.h"
 #include "support/failing_allocator.h"
+#include "support/player_logs.h"
 #include "support/scratch_folder.h"
 #include "support/simulated_game.h"
 
@@ -37,6 +39,7 @@ protected:
     void SetUp() override
     {
         SimulatedGameTest::SetUp();
+        OpenLog();
         scratch_ = EnterScratchFolder();
         reference_ = sim::MakeReference(0x1A, 75, "Settler");
     }
@@ -207,13 +210,37 @@ TEST_F(CommandTest, OnlyEmptyLinesFromTheDrawnNumberOnGiveNoName)
     EXPECT_TRUE(reference_->extraList.namesSet.empty());
 }
 
-TEST_F(CommandTest, NameReadBackEmptyIsACriticalError)
+TEST_F(CommandTest, NameReadBackEmptyIsACriticalErrorAndTheLogSaysWhichStepGaveNothing)
 {
     WriteNameList("FemaleNames.txt", kFemaleNames);
-    auto nameless = sim::MakeReference(0x1A, 75, "");
-    nameless->extraList.setting = sim::NameSetting::ShowOther;
-    ExpectFailure(Run({"female"}, sim::Selected(*nameless)),
-                  {"Error: critical error occured during renaming. Please see the log for details."});
+    // The game drops the name, so the reference shows what each row left it.
+    const std::pair<std::function<void(sim::Reference&)>, std::string> rows[] = {
+        {[](sim::Reference&) {}, "no display-name record, and the default object's name is empty"},
+        {[](sim::Reference& r) { sim::SetNullNameEntry(r); },
+         "the display-name record holds a null string entry, and the default object's name is empty"},
+        {[](sim::Reference& r) { sim::SetBrokenExternalName(r, 3, sim::ChainEnd::Nothing); },
+         "the external string entry led nowhere after 3 steps, and"},
+        {[](sim::Reference& r) { sim::SetBrokenExternalName(r, 2, sim::ChainEnd::First); },
+         "the external string entry led nowhere after 2 steps, and"},
+        {[](sim::Reference& r) { sim::SetOwnName(r, "Mara", 0); }, "the string entry's value is zero, and"},
+        {[](sim::Reference& r) { sim::SetExternalOwnName(r, "", 2); },
+         "the string entry's value is zero, after 2 external steps, and"},
+        {[](sim::Reference& r) { sim::DropDefaultObject(r); }, "no display-name record, and no default object"},
+        {[](sim::Reference& r) { r.defaultObject.name = std::nullopt; },
+         "no display-name record, and the default object's name is empty"},
+    };
+    for (const auto& [leave, cause] : rows) {
+        SCOPED_TRACE(cause);
+        auto nameless = sim::MakeReference(0x1A, 75, "");
+        nameless->extraList.setting = sim::NameSetting::Ignore;
+        leave(*nameless);
+        OpenLog();
+        ExpectFailure(Run({"female"}, sim::Selected(*nameless)),
+                      {"Error: critical error occured during renaming. Please see the log for details."});
+        const auto log = PluginLogLines();
+        ASSERT_EQ(log.size(), 1U);
+        EXPECT_NE(log[0].find("; nothing to read: " + cause), std::string::npos) << log[0];
+    }
 }
 
 TEST_F(CommandTest, NameThatDidNotTakeIsReportedWithTheShownName)
@@ -349,6 +376,10 @@ TEST_F(CommandTest, EveryAllocationFailingInTurnEndsCleanly)
         const bool failed = AllocationFailed();
         StopFailingAllocations();
         const auto seen = sim::ConsoleSeen();
+        // Past the script call only the log is left, whose failures change nothing.
+        if (!seen.executed.empty()) {
+            EXPECT_TRUE(result);
+        }
         if (result) {
             EXPECT_TRUE(seen.lines.empty());
             EXPECT_EQ(seen.executed.size(), 1U);
@@ -395,6 +426,13 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
         std::function<CommandRun()> run;  // empty: the command cannot reach the line
         std::array<std::string_view, 2> values;  // for the text's "%s", in order
         std::string expected;
+        std::vector<std::string> logFacts;  // what the call's log line tells besides the console line
+    };
+    // Where the plugin looked for a list: below the game's working folder.
+    auto listPath = [](const char* name) {
+        const auto path = std::filesystem::current_path() / "Data" / "SFSE" / "Plugins" / name;
+        const std::u8string utf8 = path.u8string();
+        return "list " + std::string(utf8.begin(), utf8.end());
     };
     auto female = [this](std::vector<std::string> arguments, const std::string& list) {
         WriteNameList("FemaleNames.txt", list);
@@ -416,32 +454,39 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
     };
     const Scenario scenarios[] = {
         {NoSelectedReference, [&] { return Run({"female"}, nullptr); }, {},
-         "Error: no selected reference. Aborting function call."},
+         "Error: no selected reference. Aborting function call.", {"; no reference selected"}},
         {NotAnActor, [&] { return selected(0x1A, 0x3E, true); }, {},
-         "Error: selected reference is not an Actor or Object Reference. Aborting function call."},
+         "Error: selected reference is not an Actor or Object Reference. Aborting function call.", {"; type code 62"}},
         {NoExtraData, [&] { return selected(0xFF000800, 75, false); }, {"FF000800"},
          "Error: the specified actor [FF000800] has no attached extra data which is unsupported.Aborting function "
-         "call."},
+         "call.",
+         {"; type code 75; reference FF000800"}},
         {TooManyArguments, [&] { return female({"female", "male"}, kFemaleNames); }, {},
-         "Error: size of std::vector 'Parameters' > 1. Aborting function call."},
+         "Error: size of std::vector 'Parameters' > 1. Aborting function call.",
+         {"; reference 0000001A; 2 arguments \"female\", \"male\""}},
         {NoArgument, [&] { return female({}, kFemaleNames); }, {},
-         "Error: no name was specified. Aborting function call."},
+         "Error: no name was specified. Aborting function call.", {"; no argument"}},
         {EmptyArgument, [&] { return female({""}, kFemaleNames); }, {},
-         "Error: std::vector 'Parameters' is empty. Aborting function call."},
+         "Error: std::vector 'Parameters' is empty. Aborting function call.", {"; argument \"\""}},
         {UnsupportedArgument, [&] { return female({"Female"}, kFemaleNames); }, {},
-         "Error: command parameter is not supported. Aborting function call."},
+         "Error: command parameter is not supported. Aborting function call.", {"; argument \"Female\""}},
         {ListMissing, [&] { return Run({"male"}); }, {},
-         "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call."},
+         "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call.",
+         {"; argument \"male\"; " + listPath("MaleNames.txt") + " (missing); NameCount 0"}},
         {NameCountOutOfRange, [&] { return female({"female"}, ""); }, {},
-         "Error: int 'NameCount' is out of range. Aborting function call."},
-        {RandomNumberOutOfRange, nullptr, {}, "Error: int 'randomNumber' is out of range. Aborting function call."},
+         "Error: int 'NameCount' is out of range. Aborting function call.",
+         {"; " + listPath("FemaleNames.txt") + " (empty); NameCount 0"}},
+        {RandomNumberOutOfRange, nullptr, {}, "Error: int 'randomNumber' is out of range. Aborting function call.", {}},
         {NewNameEmpty, [&] { return female({"female"}, "\n\n"); }, {},
-         "Error: std::string 'sNewName' is empty. Aborting function call."},
+         "Error: std::string 'sNewName' is empty. Aborting function call.",
+         {"; NameCount 2; randomNumber ", "; sNewName \"\""}},
         {NameReadBackEmpty, [&] { return renamed(sim::NameSetting::ShowOther, ""); }, {},
-         "Error: critical error occured during renaming. Please see the log for details."},
+         "Error: critical error occured during renaming. Please see the log for details.",
+         {"; name read back \"\"; nothing to read: "}},
         {NameDidNotTake, [&] { return renamed(sim::NameSetting::ShowOther, "Someone Else"); },
          {"0000001A", "Someone Else"},
-         "Selected actor [0000001A | Someone Else] couldn't receive a name. Please see the log for details."},
+         "Selected actor [0000001A | Someone Else] couldn't receive a name. Please see the log for details.",
+         {"; " + listPath("FemaleNames.txt") + "; NameCount 3; randomNumber ", "; name read back \"Someone Else\""}},
         {ExecutorNotReady,
          [&] {
              sim::UseExecutorObject(nullptr);
@@ -449,7 +494,8 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
              sim::UseExecutorObject(sim::ExecutorObject(sim::Executor::Game));
              return run;
          },
-         {}, "Error: the game's console line executor isn't ready. Aborting function call."},
+         {}, "Error: the game's console line executor isn't ready. Aborting function call.",
+         {"; script call \"CGF \"Varnel.RenameRefFromCachedData\" 0000001A\""}},
         {UnexpectedFailureWithReason,
          [&] {
              WriteNameList("FemaleNames.txt", kFemaleNames);
@@ -460,9 +506,9 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
              StopFailingAllocations();
              return CommandRun{result, sim::ConsoleSeen().lines, {}, {}};
          },
-         {"std::bad_alloc"}, "Error: unexpected failure (std::bad_alloc). Aborting function call."},
+         {"std::bad_alloc"}, "Error: unexpected failure (std::bad_alloc). Aborting function call.", {}},
         {UnexpectedFailure, [&] { return renamed(sim::NameSetting::Throw, "Settler"); }, {},
-         "Error: unexpected failure. Aborting function call."},
+         "Error: unexpected failure. Aborting function call.", {"; sNewName \""}},
     };
     for (const auto& entry : kCommandMessages) {
         const auto scenario = std::find_if(std::begin(scenarios), std::end(scenarios),
@@ -473,9 +519,16 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
         if (!scenario->run)
             continue;
         std::filesystem::remove_all(std::filesystem::path(PluginFolder));
+        OpenLog();
         const CommandRun run = scenario->run();
         EXPECT_FALSE(run.result);
         EXPECT_NE(std::find(run.lines.begin(), run.lines.end(), scenario->expected), run.lines.end());
+        // One log line for the call: the console line, then the facts behind it.
+        const auto log = PluginLogLines();
+        ASSERT_EQ(log.size(), 1U);
+        EXPECT_EQ(log[0].rfind("SetRandomName failed: \"" + scenario->expected + "\"", 0), 0U) << log[0];
+        for (const auto& fact : scenario->logFacts)
+            EXPECT_NE(log[0].find(fact), std::string::npos) << fact << "\n" << log[0];
     }
     EXPECT_EQ(std::size(scenarios), std::size(kCommandMessages));
 }

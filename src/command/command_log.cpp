@@ -89,7 +89,10 @@ void AddListFacts(std::string& text, const CommandWork& work)
 std::string FailureText(const CommandWork& work, std::string_view consoleLine, std::string_view exceptionText)
 {
     const std::string line = exceptionText.empty() ? std::string(consoleLine) : FillIn(consoleLine, {exceptionText});
-    std::string text = LogText({"SetRandomName failed: ", Quoted(line)});
+    // A missing list shows two console lines: both are quoted.
+    const bool twoLines = Reached(work, CommandStage::Counted) && work.count.missing;
+    std::string text = LogText({"SetRandomName failed: ", twoLines ? Quoted(TextOf(CommandMessage::ListMissing)) : "",
+                                twoLines ? " then " : "", Quoted(line)});
     if (work.stage == CommandStage::Started)
         AddFact(text, "no reference selected", "");
     if (Reached(work, CommandStage::Selected))

@@ -1,0 +1,46 @@
+#include "support/player_logs.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+std::filesystem::path DocumentsFolder()
+{
+    PWSTR path = nullptr;
+    std::filesystem::path folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)))
+        folder = path;
+    CoTaskMemFree(path);
+    return folder;
+}
+
+std::filesystem::path LogsFolderBelow(const std::filesystem::path& documents)
+{
+    return documents / "My Games" / "Starfield" / "SFSE" / "Logs";
+}
+
+std::vector<std::string> LogLinesOf(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    static const std::regex stamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )");
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t end = bytes.find("\r\n", at);
+        EXPECT_NE(end, std::string::npos) << "a line without CR LF: " << bytes.substr(at);
+        const std::string line = bytes.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        EXPECT_TRUE(std::regex_search(line, stamp)) << "a line without its time: " << line;
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+        lines.push_back(line.size() < 24 ? line : line.substr(24));
+        at = end == std::string::npos ? bytes.size() : end + 2;
+    }
+    return lines;
+}
+
+std::vector<std::string> PluginLogLines() { return LogLinesOf(LogsFolderBelow(DocumentsFolder()) / "Varnel.log"); }
