@@ -1,3 +1,4 @@
+#include "names/list_file.h"
 #include "names/name_list.h"
 #include "names/random_number.h"
 #include "support/failing_allocator.h"
@@ -215,6 +216,14 @@ TEST_F(NameListTest, MissingListIsReportedAsMissing)
 {
     EXPECT_EQ(CountNames("MaleNames.txt"), kMissing);
     EXPECT_EQ(ReadNameAt("MaleNames.txt", 1), "");
+}
+
+TEST_F(NameListTest, ListPathsResolveAgainstTheWorkingFolder)
+{
+    const std::string relative = std::string(PluginFolder) + "MaleNames.txt";
+    const std::u8string expected = std::filesystem::absolute(std::filesystem::path(relative)).u8string();
+    EXPECT_EQ(ListFileFullPath(relative), std::string(expected.begin(), expected.end()));
+    EXPECT_NE(ListFileFullPath(relative), relative);
 }
 
 TEST_F(NameListTest, OtherListDoesNotStandInForTheMissingOne)

@@ -63,4 +63,35 @@ TEST(Utf8Text, MalformedUtf8BecomesReplacementCharacters)
         EXPECT_EQ(Utf8ToWide(utf8), std::wstring(wide)) << utf8;
 }
 
+TEST(Utf8Text, WideTextBecomesUtf8)
+{
+    const std::pair<std::wstring, std::string> cases[] = {
+        {L"C:\\Users\\Zo\u00EB\\Documents", "C:\\Users\\Zo\xC3\xAB\\Documents"},
+        {L"\u7F8E\u54B2", "\xE7\xBE\x8E\xE5\x92\xB2"},
+        {L"", ""},
+    };
+    for (const auto& [wide, utf8] : cases) {
+        EXPECT_EQ(WideToUtf8(wide), utf8);
+        EXPECT_EQ(Utf8ToWide(utf8), wide);
+    }
+    if constexpr (sizeof(wchar_t) == 2) {
+        const wchar_t pair[] = {0xD83D, 0xDE00, 0};
+        EXPECT_EQ(WideToUtf8(pair), "\xF0\x9F\x98\x80");
+        const wchar_t lone[] = {L'a', 0xD800, L'b', 0};
+        EXPECT_EQ(WideToUtf8(lone), "a\xEF\xBF\xBD" "b");
+    }
+}
+
+TEST(Utf8Text, NamesAreShownByteForByteWithControlAndStrayBytesEscaped)
+{
+    EXPECT_EQ(Escaped("Zo\xC3\xAB \xE7\xBE\x8E"), "Zo\xC3\xAB \xE7\xBE\x8E");
+    EXPECT_EQ(Escaped("a\tb\r\n\x01\x7F"), "a\\tb\\x0D\\x0A\\x01\\x7F");
+    EXPECT_EQ(Escaped(std::string("N\0x", 3)), "N\\x00x");
+    EXPECT_EQ(Escaped("\xFF\xFE" "A\xC3"), "\\xFF\\xFEA\\xC3");
+    EXPECT_EQ(Escaped("C:\\Games"), "C:\\\\Games");
+    EXPECT_EQ(Escaped("C:\\Games", Backslashes::Kept), "C:\\Games");
+    EXPECT_TRUE(IsUtf8("Zo\xC3\xAB \xEF\xBF\xBD"));
+    EXPECT_FALSE(IsUtf8("Zo\xEB"));
+}
+
 }  // namespace
