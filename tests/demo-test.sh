@@ -42,6 +42,11 @@ expect scripted.txt "script call, run on the game's console line executor: CGF \
 expect scripted.txt 'name before: Settler, after: Una'
 expect scripted.txt 'name before: Una, after: Solo'
 expect scripted.txt 'console: Error: command parameter is not supported. Aborting function call.'
+# The plugin's own log, as the player opens it afterwards.
+expect scripted.txt '\Documents\My Games\Starfield\SFSE\Logs\Varnel.log:'
+expect scripted.txt 'SetRandomName installed in place of TogglePathLine: console command entry'
+expect scripted.txt 'SetRandomName: 0001A2B3 is now "Una", line 1 of 1 drawn from'
+expect scripted.txt 'SetRandomName failed: "Error: command parameter is not supported. Aborting function call."; type code 75; reference 0001A2B3; argument "Female"'
 refuse scripted.txt 'GAME CRASH'
 [ "$(tr -dc '\r' < scripted.txt | wc -c)" = 0 ] || { echo "redirected output holds CR"; status=1; }
 

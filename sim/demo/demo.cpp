@@ -12,9 +12,11 @@
 // folder), which becomes the working directory, as the game's own folder is
 // for the real plugin. With --plugins, every DLL of FOLDER goes there too, so
 // a plugin author sees the host's rules at work on their plugins beside it.
+// At the end the plugin's own log is shown, as a player finds it.
 
 #include "sim/demo/game_folder.h"
 #include "sim/demo/options.h"
+#include "sim/demo/player_logs.h"
 #include "sim/demo/session.h"
 #include "sim/demo/terminal.h"
 #include "sim/demo/wide_text.h"
@@ -32,13 +34,14 @@ int RunDemo(const demo::Options& options)
     demo::Session session;
     demo::AddReferences(session);
     const demo::GameFolderGuard guard(options.gameFolder);
-    if (!demo::StartHost(session, options, demo::PrepareGameFolder(options.names, options.plugins), demo::LoadedPlugins()) ||
-        !demo::OpenConsole())
-        return 0;
-    if (options.interactive)
+    const bool running = demo::StartHost(session, options, demo::PrepareGameFolder(options.names, options.plugins),
+                                         demo::LoadedPlugins()) &&
+                         demo::OpenConsole();
+    if (running && options.interactive)
         demo::InteractiveSession(session, options.typedInput || demo::InputIsConsole());
-    else
+    else if (running)
         demo::ScriptedSession(session);
+    demo::ShowPluginLog();
     return 0;
 }
 
