@@ -669,6 +669,7 @@ struct FatalPathRecord {
     UINT exitCode = 0xFFFF;
     int terminations = 0;
     std::vector<std::string> order;  // the calls, in the order made
+    std::vector<std::string> logAtBox;  // the plugin's log when the box came
 } fatal;
 
 HMODULE WINAPI NoGameModule(LPCWSTR) { return nullptr; }
@@ -681,6 +682,7 @@ int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT styl
     fatal.style = style;
     ++fatal.boxes;
     fatal.order.emplace_back("box");
+    fatal.logAtBox = PluginLogLines();
     return IDOK;
 }
 
@@ -721,6 +723,13 @@ TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
     EXPECT_EQ(fatal.style, 0U);
     EXPECT_EQ(fatal.terminations, 1);
     EXPECT_EQ(fatal.order, (std::vector<std::string>{"box", "terminate"}));
+    const std::string base = LoadLogLine();
+    EXPECT_EQ(fatal.logAtBox,
+              (std::vector<std::string>{base.substr(0, base.rfind(' ') + 1) + "unknown",
+                                        "The game's module handle could not be had; the game ends after this box: "
+                                        "Fatal error has occured in function SFSEPlugin_Load at line 545\\x0A\\x0A\\x0A"
+                                        "Error text: \\x0A -> Installation error: Starfield.exe handle couldn't be "
+                                        "acquired\\x0A"}));
     EXPECT_EQ(fatal.process, GetCurrentProcess());
     EXPECT_EQ(fatal.exitCode, 0U);
     EXPECT_TRUE(sim::Host().listeners.empty());

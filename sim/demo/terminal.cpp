@@ -1,5 +1,5 @@
 #include "sim/demo/terminal.h"
-#include "src/text/utf8.h"
+#include "tools/console/console_text.h"
 
 #include <windows.h>
 
@@ -10,16 +10,6 @@
 #include <iostream>
 
 namespace demo {
-namespace {
-
-bool IsConsole(HANDLE handle)
-{
-    DWORD mode = 0;
-    return GetConsoleMode(handle, &mode) != 0;
-}
-
-}  // namespace
-
 void UseBinaryStandardStreams()
 {
     _setmode(_fileno(stdout), _O_BINARY);
@@ -29,11 +19,8 @@ void UseBinaryStandardStreams()
 bool Write(const std::string& text)
 {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (IsConsole(output)) {
-        const std::wstring wide = varnel::Utf8ToWide(text);
-        DWORD written = 0;
-        return WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
-    }
+    if (varnel::IsConsole(output))
+        return varnel::WriteUtf8(output, text);
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
 }
 
@@ -48,6 +35,6 @@ bool ReadLine(std::string& line)
     return true;
 }
 
-bool InputIsConsole() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
+bool InputIsConsole() { return varnel::IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 
 }  // namespace demo

@@ -1,7 +1,7 @@
 #include "windows_console.h"
 
 #include "command_line.h"
-#include "text/utf8.h"
+#include "console/console_text.h"
 
 #include <windows.h>
 
@@ -9,25 +9,10 @@ namespace varnel {
 
 namespace {
 
-bool IsConsole(HANDLE handle)
-{
-    DWORD mode = 0;
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
-}
-
 void WriteText(DWORD which, const std::string& text)
 {
-    HANDLE handle = GetStdHandle(which);
-    if (text.empty() || handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return;
-    if (!IsConsole(handle)) {
-        DWORD written = 0;
-        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        return;
-    }
-    const std::wstring wide = Utf8ToWide(text);
-    DWORD written = 0;
-    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    if (!text.empty())
+        WriteUtf8(GetStdHandle(which), text);
 }
 
 }  // namespace
