@@ -20,16 +20,17 @@ TEST(LogLine, StartsWithTheLocalTimeToTheMillisecondAndEndsWithCrLf)
 TEST(LogLine, LinesFitTheBudgetThenOneLineSaysTheRestIsLeftOut)
 {
     constexpr std::size_t limitLine = 100;
+    constexpr std::size_t kKiB = 1024;
     struct Case {
         std::vector<std::size_t> lines;
         std::vector<LogAdmission> expected;
     };
     using enum LogAdmission;
     const Case cases[] = {
-        {{1024 * 1024 - 100}, {Write}},
-        {{1024 * 1024 - 99}, {WriteLimitLine}},
-        {{1024 * 1024 - 100, 1, 1}, {Write, WriteLimitLine, Drop}},
-        {{600 * 1024, 600 * 1024, 10, 1024 * 1024}, {Write, WriteLimitLine, Drop, Drop}},
+        {{kKiB * kKiB - 100}, {Write}},
+        {{kKiB * kKiB - 99}, {WriteLimitLine}},
+        {{kKiB * kKiB - 100, 1, 1}, {Write, WriteLimitLine, Drop}},
+        {{600 * kKiB, 600 * kKiB, 10, kKiB * kKiB}, {Write, WriteLimitLine, Drop, Drop}},
     };
     for (const auto& c : cases) {
         LogBudget budget;

@@ -506,7 +506,7 @@ protected:
 // keeps its log open, so it is never removed while the process runs.
 std::filesystem::path MovedDocuments(const std::wstring& name)
 {
-    const auto path = DocumentsFolder().parent_path() / name;
+    auto path = DocumentsFolder().parent_path() / name;
     std::filesystem::create_directories(path);
     return path;
 }

@@ -45,7 +45,8 @@ std::wstring LogFilePath()
     if (path.empty())
         return {};
     for (const wchar_t* folder : kLogFolders) {
-        path = path + L"\\" + folder;
+        path += L"\\";
+        path += folder;
         CreateDirectoryW(path.c_str(), nullptr);  // already there, or it fails below
     }
     return path + L"\\" + kLogFileName;
