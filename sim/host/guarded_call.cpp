@@ -2,76 +2,83 @@
 
 #include <windows.h>
 
-namespace sim {
+// The host's __try/__except(EXCEPTION_EXECUTE_HANDLER), written as the
+// compiler writes it: a function whose unwind data names the C runtime's
+// structured exception handler and one scope, the call, with a filter that
+// takes every exception. The handler unwinds to the scope's target, which
+// answers 1; a call that returns answers 0.
+extern "C" int sim_guarded_invoke(void (*body)(void*), void* argument);
+extern "C" LONG sim_guard_filter(EXCEPTION_POINTERS* exception, void* frame);
+
+asm(R"(
+    .text
+    .globl sim_guarded_invoke
+    .def sim_guarded_invoke; .scl 2; .type 32; .endef
+    .seh_proc sim_guarded_invoke
+sim_guarded_invoke:
+    subq $40, %rsp
+    .seh_stackalloc 40
+    .seh_endprologue
+    .seh_handler __C_specific_handler, @except
+    .seh_handlerdata
+    .long 1
+    .rva .Lsim_guard_begin, .Lsim_guard_end, sim_guard_filter, .Lsim_guard_caught
+    .text
+.Lsim_guard_begin:
+    movq %rcx, %rax
+    movq %rdx, %rcx
+    call *%rax
+    nop
+.Lsim_guard_end:
+    xorl %eax, %eax
+    addq $40, %rsp
+    ret
+.Lsim_guard_caught:
+    movl $1, %eax
+    addq $40, %rsp
+    ret
+    .seh_endproc
+)");
+
 namespace {
 
-struct GuardedThread {
+thread_local DWORD caughtCode = 0;
+
+struct GuardedBody {
     const std::function<void()>* body;
-    bool completed = false;
+    bool threw = false;  // a C++ exception ended it
 };
 
-thread_local bool guarding = false;
-
-[[noreturn]] void EndFaultedThread(DWORD code) { ExitThread(code); }
-
-bool IsHardwareFault(DWORD code)
+// C++ exceptions are caught here, as C++ ones (one thrown through the
+// guard's frame would find no C++ handler to unwind to); everything else
+// reaches the guard.
+void CallBody(void* argument)
 {
-    switch (code) {
-    case EXCEPTION_ACCESS_VIOLATION:
-    case EXCEPTION_ILLEGAL_INSTRUCTION:
-    case EXCEPTION_PRIV_INSTRUCTION:
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-    case EXCEPTION_INT_OVERFLOW:
-    case EXCEPTION_STACK_OVERFLOW:
-    case EXCEPTION_IN_PAGE_ERROR:
-    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
-        return true;
-    default:
-        return false;
-    }
-}
-
-LONG CALLBACK GuardFaults(EXCEPTION_POINTERS* exception)
-{
-    if (!guarding || !IsHardwareFault(exception->ExceptionRecord->ExceptionCode))
-        return EXCEPTION_CONTINUE_SEARCH;
-    guarding = false;
-    CONTEXT* context = exception->ContextRecord;
-    context->Rcx = exception->ExceptionRecord->ExceptionCode;  // EndFaultedThread's argument
-    context->Rsp = (context->Rsp & ~DWORD64{15}) - 8;          // as right after a call
-    context->Rip = reinterpret_cast<DWORD64>(&EndFaultedThread);
-    return EXCEPTION_CONTINUE_EXECUTION;
-}
-
-DWORD WINAPI RunBody(void* argument)
-{
-    auto* call = static_cast<GuardedThread*>(argument);
-    guarding = true;
+    auto* call = static_cast<GuardedBody*>(argument);
     try {
         (*call->body)();
-        call->completed = true;
     } catch (...) {
-        // a C++ exception: completed stays false
+        call->threw = true;
     }
-    guarding = false;
-    return 0;
 }
 
 }  // namespace
 
+extern "C" LONG sim_guard_filter(EXCEPTION_POINTERS* exception, void* /*frame*/)
+{
+    caughtCode = exception->ExceptionRecord->ExceptionCode;
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+namespace sim {
+
 GuardedResult RunGuarded(const std::function<void()>& body)
 {
-    static PVOID const handler = AddVectoredExceptionHandler(1, &GuardFaults);
-    static_cast<void>(handler);
-    GuardedThread call{&body};
-    HANDLE thread = CreateThread(nullptr, 0, &RunBody, &call, 0, nullptr);
-    if (thread == nullptr)
-        return {false, static_cast<std::uint32_t>(GetLastError())};
-    WaitForSingleObject(thread, INFINITE);
-    DWORD exitCode = 0;
-    GetExitCodeThread(thread, &exitCode);
-    CloseHandle(thread);
-    return {call.completed, call.completed ? 0 : static_cast<std::uint32_t>(exitCode)};
+    caughtCode = 0;
+    GuardedBody call{&body};
+    if (sim_guarded_invoke(&CallBody, &call) != 0)
+        return {false, static_cast<std::uint32_t>(caughtCode)};
+    return {!call.threw, 0};
 }
 
 }  // namespace sim

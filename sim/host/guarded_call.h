@@ -2,8 +2,9 @@
 
 // The host's guard around code it does not trust (a plugin's entry points,
 // the scan of the plugins folder), as its own structured exception handler
-// is: a hardware fault or a C++ exception inside ends the guarded call, not
-// the game.
+// is: on the calling thread, every exception inside (a hardware fault,
+// RaiseException, a breakpoint, a C++ exception) ends the guarded call,
+// the frames between are unwound, and the game goes on.
 
 #include <cstdint>
 #include <functional>
@@ -11,12 +12,10 @@
 namespace sim {
 
 struct GuardedResult {
-    bool completed = false;   // false: it faulted or threw
-    std::uint32_t fault = 0;  // the hardware fault's code; 0 for a C++ exception
+    bool completed = false;   // false: an exception ended it
+    std::uint32_t code = 0;   // that exception's code; 0 for a C++ exception
 };
 
-// Runs `body` on a thread of its own, where a hardware fault resumes in a
-// function that ends that thread with the fault's code.
 GuardedResult RunGuarded(const std::function<void()>& body);
 
 }  // namespace sim

@@ -2,25 +2,42 @@
 
 #include "sim/game/console.h"
 #include "sim/game/game_image.h"
+#include "sim/host/host_report.h"
 #include "src/plugin/host_api.h"
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace sim {
 namespace {
 
 // The records as bytes, each a slot longer than the host's declaration, so
-// that every slot (named or not, and one past the end) can hold a function
-// that counts calls through the wrong slot.
+// that the slot one past the end can hold a function that counts calls
+// through a slot the host does not offer.
 constexpr std::size_t kSpareSlot = 8;
 HostRecord host;
 alignas(16) std::array<std::uint8_t, sizeof(sfse::HostInterface) + kSpareSlot> hostInterface{};
 alignas(16) std::array<std::uint8_t, sizeof(sfse::MessagingInterface) + kSpareSlot> messagingInterface{};
+alignas(16) std::array<std::uint8_t, sizeof(sfse::TrampolineInterface) + kSpareSlot> trampolineInterface{};
 alignas(16) std::array<std::uint8_t, sizeof(sfse::MenuInterface) + kSpareSlot> menuInterface{};
+alignas(16) std::array<std::uint8_t, sizeof(sfse::TaskInterface) + kSpareSlot> taskInterface{};
+std::ofstream hostLogFile;
+
+// The host's two trampoline pools, 64 KiB each.
+struct Pool {
+    alignas(16) std::array<std::uint8_t, std::size_t{64} * 1024> bytes{};
+    std::size_t used = 0;
+};
+Pool branchPool;
+Pool localPool;
 
 std::uint64_t WrongSlot()
 {
@@ -34,22 +51,53 @@ void ThrowIfChosen(const char* call)
         throw std::runtime_error(std::string("simulated host: ") + call + " failed");
 }
 
+// The host's ASSERT: its message in sfse.txt, then an illegal instruction.
+void HostAssertionFails(int line, const std::string& description)
+{
+    HostLog("Assertion failed in sfse\\PluginManager.cpp (" + std::to_string(line) + "): " + description);
+    ReportCrash("the host halts on an illegal instruction after its failed assertion");
+}
+
 std::uint32_t GetPluginHandle()
 {
     ThrowIfChosen("getPluginHandle");
     ++host.handleRequests;
+    if (!host.callingPlugin) {
+        HostAssertionFails(300, "A plugin has called SFSEInterface::GetPluginHandle outside of its Query/Load handlers");
+        return 0;
+    }
     return host.pluginHandle;
+}
+
+const sfse::PluginInfo* GetPluginInfo(const char* name)
+{
+    for (std::size_t i = 0; i < host.infos.size(); ++i) {
+        if (name != nullptr && _stricmp(host.infoNames[i].c_str(), name) == 0)
+            return &host.infos[i];
+    }
+    return nullptr;
 }
 
 void* QueryInterface(std::uint32_t id)
 {
     ThrowIfChosen("queryInterface");
     host.queriedIds.push_back(id);
-    if (id == sfse::kMessagingInterfaceId && host.offersMessaging)
-        return messagingInterface.data();
-    if (id == sfse::kMenuInterfaceId && host.offersMenus)
-        return menuInterface.data();
-    return nullptr;
+    switch (id) {
+    case sfse::kMessagingInterfaceId:
+        return host.offersMessaging ? messagingInterface.data() : nullptr;
+    case sfse::kTrampolineInterfaceId:
+        return trampolineInterface.data();
+    case sfse::kMenuInterfaceId:
+        return host.offersMenus ? menuInterface.data() : nullptr;
+    case sfse::kTaskInterfaceId:
+        return taskInterface.data();
+    default: {
+        char text[40];
+        std::snprintf(text, sizeof text, "unknown QueryInterface %08X", static_cast<unsigned>(id));
+        HostLog(text);
+        return nullptr;
+    }
+    }
 }
 
 // The answer is a truth value in the low 8 bits; the bits above are left
@@ -77,8 +125,8 @@ std::uint32_t SenderHandle(const char* sender)
 std::uint64_t RegisterListener(std::uint32_t plugin, const char* sender, sfse::HostMessageListener listener)
 {
     ThrowIfChosen("registerListener");
-    host.log.push_back(std::string("registering plugin listener for ") + (sender != nullptr ? sender : "(null)") +
-                       " at " + std::to_string(plugin) + " of " + std::to_string(host.pluginCount + 1));
+    HostLog(std::string("registering plugin listener for ") + (sender != nullptr ? sender : "(null)") + " at " +
+            std::to_string(plugin) + " of " + std::to_string(host.pluginCount + 1));
     const std::uint32_t target = SenderHandle(sender);
     if (plugin > host.pluginCount || listener == nullptr || target == kNoSuchSender) {
         host.refusedListeners.push_back(plugin);
@@ -92,24 +140,6 @@ std::uint64_t RegisterListener(std::uint32_t plugin, const char* sender, sfse::H
     return kListenerAccepted;
 }
 
-// The host's function returns nothing; what it leaves in the result
-// register is 0 here, so a plugin that read a result would see a refusal.
-std::uint64_t RegisterMenuMovieCallback(sfse::MenuMovieCallback callback)
-{
-    ThrowIfChosen("registerMenuMovieCallback");
-    host.menuCallbacks.push_back(callback);
-    return 0;
-}
-
-// Every 8-byte slot of a record gets a function that counts wrong calls,
-// then the named slots get theirs.
-template <std::size_t N>
-void FillWithWrongSlots(std::array<std::uint8_t, N>& record)
-{
-    for (std::size_t at = 0; at + 8 <= N; at += 8)
-        Store(record.data(), at, reinterpret_cast<const void*>(&WrongSlot));
-}
-
 // The plugin the host freed whose code `function` lies in, or null.
 const UnloadedModule* FreedCodeOf(const void* function)
 {
@@ -121,8 +151,7 @@ const UnloadedModule* FreedCodeOf(const void* function)
     return nullptr;
 }
 
-// True when calling `function` is safe; otherwise the game has crashed:
-// said in the log and recorded as a fault, and the host calls nothing more.
+// True when calling `function` is safe; otherwise the game has crashed.
 bool SurvivesCall(const void* function, const std::string& what)
 {
     if (host.crashed)
@@ -130,11 +159,126 @@ bool SurvivesCall(const void* function, const std::string& what)
     const UnloadedModule* freed = FreedCodeOf(function);
     if (freed == nullptr)
         return true;
-    host.crashed = true;
-    const std::string crash = "GAME CRASH: " + what + " calls into " + freed->file + ", which the host unloaded";
-    host.log.push_back(crash);
-    RecordFault(crash);
+    ReportCrash(what + " calls into " + freed->file + ", which the host unloaded");
     return false;
+}
+
+// The name the host gives sender `handle` in its messages: its own, or a
+// listed plugin's.
+const char* SenderName(std::uint32_t handle)
+{
+    if (handle == 0)
+        return "SFSE";
+    return handle <= host.listedNames.size() ? host.listedNames[handle - 1].c_str() : nullptr;
+}
+
+bool HearsFrom(const ListenerRegistration& registration, std::uint32_t sender)
+{
+    return registration.target == sender ||
+           (sender != 0 && registration.target == kEveryOtherPlugin && registration.plugin != sender);
+}
+
+// The host's dispatch: to every listener of `sender`, or to the one plugin
+// named `receiver`; false when nobody heard it.
+bool Dispatch(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_t dataLength, const char* receiver)
+{
+    if (host.crashed)
+        return false;
+    HostLog("dispatch message (" + std::to_string(static_cast<std::int32_t>(type)) + ") to plugin listeners");
+    if (host.listeners.empty() && host.refusedListeners.empty()) {  // no plugin ever asked
+        HostLog("no listeners registered");
+        return false;
+    }
+    const std::uint32_t target = receiver != nullptr ? SenderHandle(receiver) : kNoSuchSender;
+    const char* senderName = SenderName(sender);
+    if ((receiver != nullptr && target == kNoSuchSender) || senderName == nullptr)
+        return false;
+    int heard = 0;
+    for (std::size_t i = 0; i < host.listeners.size(); ++i) {  // a listener may register more
+        const ListenerRegistration registration = host.listeners[i];
+        if (!HearsFrom(registration, sender) || (receiver != nullptr && registration.plugin != target))
+            continue;
+        if (!SurvivesCall(reinterpret_cast<const void*>(registration.listener), "message " + std::to_string(type)))
+            return false;
+        if (receiver == nullptr)
+            HostLog("sending message type " + std::to_string(type) + " to plugin " + std::to_string(registration.plugin));
+        // A fresh record for each listener, as the host makes; the bytes
+        // after it hold the type's complement, so a listener that reads past
+        // the record sees another type.
+        alignas(16) std::array<std::uint8_t, sizeof(sfse::HostMessage) + 8> message{};
+        Store<std::uint64_t>(message.data(), sizeof(sfse::HostMessage), ~std::uint64_t{type});
+        Store(message.data(), offsetof(sfse::HostMessage, sender), senderName);
+        Store(message.data(), offsetof(sfse::HostMessage, type), type);
+        Store(message.data(), offsetof(sfse::HostMessage, dataLength), dataLength);
+        Store(message.data(), offsetof(sfse::HostMessage, data), data);
+        registration.listener(reinterpret_cast<sfse::HostMessage*>(message.data()));
+        ++heard;
+        if (receiver != nullptr)
+            return true;
+    }
+    HostLog("dispatched message.");
+    return heard > 0;
+}
+
+std::uint64_t DispatchFromPlugin(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_t dataLength,
+                                 const char* receiver)
+{
+    return Dispatch(sender, type, data, dataLength, receiver) ? 1 : 0;
+}
+
+void* Allocate(Pool& pool, std::uint32_t plugin, std::size_t size, const char* which)
+{
+    HostLog("plugin " + std::to_string(plugin) + " allocated " + std::to_string(size) + " bytes from " + which +
+            " pool");
+    const std::size_t rounded = (size + 15) & ~std::size_t{15};
+    if (rounded > pool.bytes.size() - pool.used) {
+        HostAssertionFails(870, "false");
+        return nullptr;
+    }
+    void* memory = pool.bytes.data() + pool.used;
+    pool.used += rounded;
+    return memory;
+}
+
+void* AllocateFromBranchPool(std::uint32_t plugin, std::size_t size) { return Allocate(branchPool, plugin, size, "branch"); }
+void* AllocateFromLocalPool(std::uint32_t plugin, std::size_t size) { return Allocate(localPool, plugin, size, "local"); }
+
+// The host's function returns nothing; what it leaves in the result
+// register is 0 here, so a plugin that read a result would see a refusal.
+std::uint64_t RegisterMenuMovieCallback(sfse::MenuMovieCallback callback)
+{
+    ThrowIfChosen("registerMenuMovieCallback");
+    host.menuCallbacks.push_back(callback);
+    return 0;
+}
+
+void RegisterScaleformManagerCallback(sfse::ScaleformManagerCallback /*callback*/) {}
+
+void AddTask(sfse::TaskDelegate* task) { host.tasks.push_back(task); }
+void AddTaskPermanent(sfse::TaskDelegate* task) { host.permanentTasks.push_back(task); }
+
+// Slot `slot` of a task's table of functions, called as a member function is.
+void CallTask(sfse::TaskDelegate* task, std::size_t slot)
+{
+    reinterpret_cast<void (*)(sfse::TaskDelegate*)>(const_cast<void*>(task->functions[slot]))(task);
+}
+
+// A record laid out as the host's: zero, its interface version first, the
+// spare slot after it counting wrong calls.
+template <std::size_t N>
+void LayRecord(std::array<std::uint8_t, N>& record, std::uint32_t interfaceVersion)
+{
+    record.fill(0);
+    Store(record.data(), 0, interfaceVersion);
+    Store(record.data(), N - kSpareSlot, reinterpret_cast<const void*>(&WrongSlot));
+}
+
+std::filesystem::path HostLogPath()
+{
+    wchar_t documents[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_MYDOCUMENTS | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, documents)))
+        return {};
+    return std::filesystem::path(documents) / "My Games" / "Starfield" / "SFSE" / "Logs" / "sfse.txt";
 }
 
 }  // namespace
@@ -144,44 +288,67 @@ HostRecord& Host() { return host; }
 void ResetHost()
 {
     host = {};
-    FillWithWrongSlots(hostInterface);
+    host.hostVersion = kHostVersion;
+    host.runtimeVersion = kGameRuntime;
+    hostLogFile.close();
+    branchPool.used = 0;
+    localPool.used = 0;
+    LayRecord(hostInterface, sfse::kHostInterfaceVersion);
     Store(hostInterface.data(), offsetof(sfse::HostInterface, queryInterface), &QueryInterface);
     Store(hostInterface.data(), offsetof(sfse::HostInterface, getPluginHandle), &GetPluginHandle);
-    FillWithWrongSlots(messagingInterface);
+    Store(hostInterface.data(), offsetof(sfse::HostInterface, getPluginInfo), &GetPluginInfo);
+    LayRecord(messagingInterface, 1);
     Store(messagingInterface.data(), offsetof(sfse::MessagingInterface, registerListener), &RegisterListener);
-    FillWithWrongSlots(menuInterface);
+    Store(messagingInterface.data(), offsetof(sfse::MessagingInterface, dispatch), &DispatchFromPlugin);
+    LayRecord(trampolineInterface, 1);
+    Store(trampolineInterface.data(), offsetof(sfse::TrampolineInterface, allocateFromBranchPool), &AllocateFromBranchPool);
+    Store(trampolineInterface.data(), offsetof(sfse::TrampolineInterface, allocateFromLocalPool), &AllocateFromLocalPool);
+    LayRecord(menuInterface, 2);
     Store(menuInterface.data(), offsetof(sfse::MenuInterface, registerMenuMovieCallback), &RegisterMenuMovieCallback);
+    Store(menuInterface.data(), offsetof(sfse::MenuInterface, registerScaleformManagerCallback),
+          &RegisterScaleformManagerCallback);
+    LayRecord(taskInterface, 1);
+    Store(taskInterface.data(), offsetof(sfse::TaskInterface, addTask), &AddTask);
+    Store(taskInterface.data(), offsetof(sfse::TaskInterface, addTaskPermanent), &AddTaskPermanent);
 }
 
-const void* HostInterfaceRecord() { return hostInterface.data(); }
+const void* HostInterfaceRecord()
+{
+    Store(hostInterface.data(), offsetof(sfse::HostInterface, hostVersion), host.hostVersion);
+    Store(hostInterface.data(), offsetof(sfse::HostInterface, runtimeVersion), host.runtimeVersion);
+    return hostInterface.data();
+}
+
+void HostLog(const std::string& line)
+{
+    host.log.push_back(line);
+    if (hostLogFile.is_open())
+        hostLogFile << line << "\r\n" << std::flush;
+}
+
+void OpenHostLogFile()
+{
+    hostLogFile.close();
+    const std::filesystem::path path = HostLogPath();
+    if (path.empty())
+        return;
+    std::error_code ignored;  // a folder that cannot be made: the file cannot be opened below
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    hostLogFile.open(path, std::ios::binary | std::ios::trunc);
+}
+
+void ReportCrash(const std::string& what)
+{
+    host.crashed = true;
+    const std::string crash = kCrashReport + what;
+    host.log.push_back(crash);
+    RecordFault(crash);
+}
 
 void SendHostMessage(std::uint32_t type)
 {
-    if (host.crashed)
-        return;
-    host.log.push_back("dispatch message (" + std::to_string(static_cast<std::int32_t>(type)) + ") to plugin listeners");
-    if (host.listeners.empty() && host.refusedListeners.empty()) {  // no plugin ever asked
-        host.log.push_back("no listeners registered");
-        return;
-    }
     const bool carriesData = type == sfse::kHostMessageDataLoaded || type == sfse::kHostMessagePostDataLoaded;
-    for (std::size_t i = 0; i < host.listeners.size(); ++i) {  // a listener may register more
-        const ListenerRegistration registration = host.listeners[i];
-        if (registration.target != 0)
-            continue;
-        if (!SurvivesCall(reinterpret_cast<const void*>(registration.listener), "message " + std::to_string(type)))
-            return;
-        // A fresh record for each listener, as the host makes; the bytes
-        // after it hold the type's complement, so a listener that reads past
-        // the record sees another type.
-        alignas(16) std::array<std::uint8_t, sizeof(sfse::HostMessage) + 8> message{};
-        Store<std::uint64_t>(message.data(), sizeof(sfse::HostMessage), ~std::uint64_t{type});
-        Store(message.data(), offsetof(sfse::HostMessage, sender), "SFSE");
-        Store(message.data(), offsetof(sfse::HostMessage, type), type);
-        Store<std::uint32_t>(message.data(), offsetof(sfse::HostMessage, dataLength), carriesData ? 8 : 0);
-        Store(message.data(), offsetof(sfse::HostMessage, data), carriesData ? DataHandler() : nullptr);
-        registration.listener(reinterpret_cast<sfse::HostMessage*>(message.data()));
-    }
+    Dispatch(0, type, carriesData ? DataHandler() : nullptr, carriesData ? 8 : 0, nullptr);
 }
 
 void MenuMovieLoaded()
@@ -193,6 +360,18 @@ void MenuMovieLoaded()
             return;
         callback(menu);
     }
+}
+
+void RunGameFrame()
+{
+    std::vector<sfse::TaskDelegate*> once;
+    once.swap(host.tasks);
+    for (sfse::TaskDelegate* task : once) {
+        CallTask(task, 0);
+        CallTask(task, 1);
+    }
+    for (sfse::TaskDelegate* task : host.permanentTasks)
+        CallTask(task, 0);
 }
 
 void ForgetCodeIn(const void* module)

@@ -30,10 +30,20 @@ struct UnloadedModule {
     std::uintptr_t end;
 };
 
+// A log line that begins with this is the simulation's report of a crash,
+// never a line the host writes: it stays out of sfse.txt.
+inline constexpr const char* kCrashReport = "GAME CRASH: ";
+
 struct HostRecord {
+    // What the host's record tells every plugin: its version and the game's.
+    std::uint32_t hostVersion = 0;
+    std::uint32_t runtimeVersion = 0;
     // Set by a test before the plugin loads (StartHost sets them for each
     // plugin it calls).
     std::uint32_t pluginHandle = 0x2A;
+    // The host is calling a plugin's preload or load function, the only time
+    // GetPluginHandle answers; StartHost clears it after the load phase.
+    bool callingPlugin = true;
     bool offersMessaging = true;    // interface 1
     bool offersMenus = true;        // interface 3
     // The host's count of plugins while one loads: a listener whose plugin
@@ -46,8 +56,16 @@ struct HostRecord {
     // "getPluginHandle", "queryInterface", "registerListener",
     // "registerMenuMovieCallback"; empty: none.
     std::string throwingCall;
-    // The host's log, Documents\My Games\Starfield\SFSE\Logs\sfse.txt, line by line.
+    // The host's log line by line, as written to sfse.txt (in the Logs folder
+    // of Documents\My Games\Starfield\SFSE), and the simulation's crash
+    // report (kCrashReport) last.
     std::vector<std::string> log;
+    // What GetPluginInfo answers: the plugins that loaded, once all have.
+    std::vector<std::string> infoNames;
+    std::vector<sfse::PluginInfo> infos;
+    // Tasks handed to interface 4, run by RunGameFrame.
+    std::vector<sfse::TaskDelegate*> tasks;
+    std::vector<sfse::TaskDelegate*> permanentTasks;
     // What the plugins did.
     int handleRequests = 0;
     std::vector<std::uint32_t> queriedIds;
@@ -55,7 +73,7 @@ struct HostRecord {
     std::vector<std::uint32_t> refusedListeners;  // plugin handles of those refused
     std::vector<sfse::MenuMovieCallback> menuCallbacks;  // given to interface 3, in order
     std::vector<UnloadedModule> unloaded;         // plugins the host freed
-    bool crashed = false;                         // the host called into a freed plugin
+    bool crashed = false;                         // the game crashed: the host calls nothing more
     int wrongSlotCalls = 0;        // calls through a slot the host does not offer
 };
 
@@ -64,6 +82,23 @@ void ResetHost();
 
 // The HostInterface record handed to SFSEPlugin_Load.
 const void* HostInterfaceRecord();
+
+// Writes one line of the host's log: into HostRecord::log and, once
+// OpenHostLogFile has made it, into sfse.txt.
+void HostLog(const std::string& line);
+
+// Makes Documents\My Games\Starfield\SFSE\Logs\sfse.txt anew, as the host
+// does at each start, Documents found through the shell with "create" set.
+void OpenHostLogFile();
+
+// The game has crashed because of `what`: reported as the simulation's
+// (kCrashReport) in the log and among the game's faults; the host calls
+// nothing more.
+void ReportCrash(const std::string& what);
+
+// One frame of the game's main thread: the tasks plugins handed the host
+// run, those given once then destroyed.
+void RunGameFrame();
 
 // The host sends message `type` to the listeners of "SFSE", in the order
 // they registered; types 2 and 3 carry the game's data handler.

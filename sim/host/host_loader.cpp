@@ -1,5 +1,6 @@
 #include "sim/host/host_loader.h"
 
+#include "sim/game/game_image.h"
 #include "sim/host/guarded_call.h"
 #include "sim/host/host.h"
 #include "sim/host/pe_image.h"
@@ -8,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 namespace sim {
@@ -60,7 +62,10 @@ std::string CallEntryPoint(PluginState& plugin, Phase phase, std::uint32_t& code
     const auto entry = reinterpret_cast<EntryPoint>(
         reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(plugin.module), name)));
     bool result = false;
-    if (!RunGuarded([&] { result = entry(HostInterfaceRecord()); }).completed)
+    Host().callingPlugin = true;
+    const bool completed = RunGuarded([&] { result = entry(HostInterfaceRecord()); }).completed;
+    Host().callingPlugin = false;
+    if (!completed)
         return "disabled, fatal error occurred while loading plugin";
     if (!result)
         return "reported as incompatible during load";
@@ -77,7 +82,7 @@ void RunPhase(HostReport& report, PluginList& listed, Phase phase)
             ++i;
             continue;
         }
-        Host().log.push_back(std::string(phase == Phase::Preload ? "pre" : "") + "loading plugin \"" + plugin.name + "\"");
+        HostLog(std::string(phase == Phase::Preload ? "pre" : "") + "loading plugin \"" + plugin.name + "\"");
         ShowHostList(report, listed, plugin);
         std::uint32_t code = 0;
         const std::string failure = CallEntryPoint(plugin, phase, code);
@@ -92,11 +97,56 @@ void RunPhase(HostReport& report, PluginList& listed, Phase phase)
     }
 }
 
+// The system's version as the host words it: "10.0 (19045)".
+std::string OsText()
+{
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (GetVersionExA(&info) == 0)
+        return "unknown";
+    return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + " (" +
+           std::to_string(info.dwBuildNumber) + ")";
+}
+
+// The host's first lines: its version, the game's, the time (UTC) and the
+// system, then its own image base and the game's.
+void LogStart(const HostStartup& startup)
+{
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "SFSE runtime: initialize (version = %s %08X %04d-%02d-%02d %02d:%02d:%02d, os = %s)",
+                  kHostVersionText, static_cast<unsigned>(startup.runtime), now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond, OsText().c_str());
+    HostLog(text);
+    // The simulated host lives in the game's own module.
+    const auto base = static_cast<unsigned long long>(ImageBase());
+    std::snprintf(text, sizeof text, "imagebase = %016llX", base);
+    HostLog(text);
+    std::snprintf(text, sizeof text, "reloc mgr imagebase = %016llX", base);
+    HostLog(text);
+}
+
+// What GetPluginInfo answers from now on: the plugins that loaded.
+void MakePluginInfos(const HostReport& report, const PluginList& listed)
+{
+    for (const std::size_t index : listed)
+        Host().infoNames.push_back(report.plugins[index].name);
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        Host().infos.push_back({sfse::kPluginInfoVersion, Host().infoNames[i].c_str(), report.plugins[listed[i]].pluginVersion});
+}
+
 }  // namespace
 
 HostReport StartHost(const fs::path& folder, const HostStartup& startup)
 {
     HostReport report;
+    Host().hostVersion = startup.hostVersion;
+    Host().runtimeVersion = startup.runtime;
+    Host().callingPlugin = false;
+    OpenHostLogFile();
+    LogStart(startup);
     ScanPlugins(report, folder, startup);
     PluginList listed;
     for (std::size_t i = 0; i < report.plugins.size(); ++i) {
@@ -104,14 +154,18 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
             listed.push_back(i);
     }
     RunPhase(report, listed, Phase::Preload);
+    HostLog("preinit complete");
     RunPhase(report, listed, Phase::Load);
     for (const std::size_t index : listed)
         ReportLoaded(report.plugins[index]);
     ShowBoxes(report, startup.answer);
     if (report.gameEnded)
         return report;
+    MakePluginInfos(report, listed);
     SendHostMessage(sfse::kHostMessagePostLoad);
     SendHostMessage(sfse::kHostMessagePostPostLoad);
+    if (!Host().crashed)
+        HostLog("init complete");
     return report;
 }
 

@@ -52,13 +52,13 @@ void ReportFailure(HostReport& report, std::size_t plugin, const std::string& re
     if (listed)
         report.failed.push_back(plugin);
     // The host writes the code as a signed number.
-    Host().log.push_back(Describe(state) + " " + reason + " " + std::to_string(static_cast<std::int32_t>(code)) +
+    HostLog(Describe(state) + " " + reason + " " + std::to_string(static_cast<std::int32_t>(code)) +
                          " (handle " + std::to_string(currentHandle) + ")");
 }
 
 void ReportLoaded(const PluginState& plugin)
 {
-    Host().log.push_back(Describe(plugin) + " loaded correctly (handle " + std::to_string(plugin.handle) + ")");
+    HostLog(Describe(plugin) + " loaded correctly (handle " + std::to_string(plugin.handle) + ")");
 }
 
 void ShowBoxes(HostReport& report, BoxAnswer answer)

@@ -18,8 +18,9 @@ namespace fs = std::filesystem;
 
 // The host's export lookup on a mapped file, read for read. It takes the
 // export directory's address without testing it, so on a DLL with no
-// export table it reads the DOS header as one; and it pairs the i-th
-// function with the i-th name ordinal.
+// export table it reads the DOS header as one (and faults, as the host
+// does); it compares each name in turn and takes the function its name
+// ordinal gives, passing over an ordinal beyond the functions.
 const std::uint8_t* HostExportLookup(const std::uint8_t* image, const char* name)
 {
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
@@ -29,11 +30,12 @@ const std::uint8_t* HostExportLookup(const std::uint8_t* image, const char* name
     const auto* functions = reinterpret_cast<const std::uint32_t*>(image + exports->AddressOfFunctions);
     const auto* nameOrdinals = reinterpret_cast<const std::uint16_t*>(image + exports->AddressOfNameOrdinals);
     const auto* names = reinterpret_cast<const std::uint32_t*>(image + exports->AddressOfNames);
-    for (std::uint32_t i = 0; i < exports->NumberOfFunctions; ++i) {
-        const std::uint32_t nameOrdinal = nameOrdinals[i];
-        if (nameOrdinal < exports->NumberOfNames &&
-            std::strcmp(name, reinterpret_cast<const char*>(image + names[nameOrdinal])) == 0)
-            return image + functions[i];
+    for (std::uint32_t i = 0; i < exports->NumberOfNames; ++i) {
+        if (std::strcmp(name, reinterpret_cast<const char*>(image + names[i])) != 0)
+            continue;
+        const std::uint32_t function = nameOrdinals[i];
+        if (function < exports->NumberOfFunctions)
+            return image + functions[function];
     }
     return nullptr;
 }
@@ -57,9 +59,12 @@ std::string CheckMapped(const std::uint8_t* image, PluginState& plugin, const Ho
     plugin.dataVersion = record.recordVersion;
     plugin.pluginVersion = record.pluginVersion;
     plugin.name = record.name;
+    std::string refusal = CheckRecord(record, startup, report);
+    if (!refusal.empty())
+        return refusal;
     plugin.hasLoad = HostExportLookup(image, sfse::kLoadExportName) != nullptr;
     plugin.hasPreload = HostExportLookup(image, sfse::kPreloadExportName) != nullptr;
-    return CheckRecord(record, startup, report);
+    return {};
 }
 
 void ScanFile(HostReport& report, const fs::path& path, const HostStartup& startup, std::uint32_t& nextHandle)
@@ -67,7 +72,7 @@ void ScanFile(HostReport& report, const fs::path& path, const HostStartup& start
     PluginState plugin;
     plugin.file = path.filename().string();
     plugin.path = path;
-    Host().log.push_back("checking plugin " + plugin.file);
+    HostLog("checking plugin " + plugin.file);
     std::string reason;
     std::uint32_t code = 0;
     bool listed = true;
@@ -109,6 +114,9 @@ std::vector<fs::path> PluginFilesInFolderOrder(const fs::path& folder)
 
 void ScanPlugins(HostReport& report, const fs::path& folder, const HostStartup& startup)
 {
+    const std::string directory = (fs::absolute(folder) / "").string();
+    HostLog("plugin directory = " + directory);
+    HostLog("scanning plugin directory " + directory);
     const std::vector<fs::path> files = PluginFilesInFolderOrder(folder);
     std::uint32_t nextHandle = 1;  // 0 is the host's own
     const GuardedResult scan = RunGuarded([&] {
@@ -116,7 +124,7 @@ void ScanPlugins(HostReport& report, const fs::path& folder, const HostStartup& 
             ScanFile(report, path, startup, nextHandle);
     });
     if (!scan.completed)
-        Host().log.push_back("exception occurred while loading plugins");
+        HostLog("exception occurred while loading plugins");
 }
 
 }  // namespace sim

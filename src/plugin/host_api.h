@@ -86,36 +86,98 @@ using MenuMovieCallback = void (*)(void* menu);
 // ---- Interfaces ----
 
 inline constexpr std::uint32_t kMessagingInterfaceId = 1;
+inline constexpr std::uint32_t kTrampolineInterfaceId = 2;
 inline constexpr std::uint32_t kMenuInterfaceId = 3;
+inline constexpr std::uint32_t kTaskInterfaceId = 4;
 
-// Handed to SFSEPlugin_Load; owned by the host.
-struct HostInterface {
-    std::uint8_t unknown00[0x10];                      // 0x00
-    void* (*queryInterface)(std::uint32_t id);         // 0x10 the interface's record, or null
-    std::uint32_t (*getPluginHandle)();                // 0x18 this plugin's handle
+// What the host tells of a loaded plugin by name (GetPluginInfo).
+struct PluginInfo {
+    std::uint32_t infoVersion;           // 0x00 kPluginInfoVersion
+    const char* name;                    // 0x08 the name of its version record
+    std::uint32_t version;               // 0x10 its plugin version, encoded
 };
-static_assert(sizeof(HostInterface) == 0x20);
+inline constexpr std::uint32_t kPluginInfoVersion = 1;
+static_assert(sizeof(PluginInfo) == 0x18);
+static_assert(offsetof(PluginInfo, name) == 0x08);
+static_assert(offsetof(PluginInfo, version) == 0x10);
+
+// Handed to SFSEPlugin_Preload and SFSEPlugin_Load; owned by the host.
+struct HostInterface {
+    std::uint32_t hostVersion;                         // 0x00 the script extender's version, encoded
+    std::uint32_t runtimeVersion;                      // 0x04 the game's runtime, encoded
+    std::uint32_t interfaceVersion;                    // 0x08 kHostInterfaceVersion
+    void* (*queryInterface)(std::uint32_t id);         // 0x10 the interface's record, or null
+    // 0x18 this plugin's handle; only while the host calls the plugin's
+    // preload or load function (any other time it fails the host's assertion)
+    std::uint32_t (*getPluginHandle)();
+    const PluginInfo* (*getPluginInfo)(const char* name);  // 0x20 a loaded plugin's, by name; null for none
+};
+inline constexpr std::uint32_t kHostInterfaceVersion = 1;
+static_assert(sizeof(HostInterface) == 0x28);
+static_assert(offsetof(HostInterface, hostVersion) == 0x00);
+static_assert(offsetof(HostInterface, runtimeVersion) == 0x04);
+static_assert(offsetof(HostInterface, interfaceVersion) == 0x08);
 static_assert(offsetof(HostInterface, queryInterface) == 0x10);
 static_assert(offsetof(HostInterface, getPluginHandle) == 0x18);
+static_assert(offsetof(HostInterface, getPluginInfo) == 0x20);
 
 // Interface kMessagingInterfaceId.
 struct MessagingInterface {
-    std::uint8_t unknown00[8];                                                         // 0x00
+    std::uint32_t interfaceVersion;                                                    // 0x00 1
     // 0x08 false (in the low 8 bits of the result) when refused: a plugin
     // handle above the host's count of plugins, no listener, or a sender
     // that is neither "SFSE" nor a listed plugin
     bool (*registerListener)(std::uint32_t plugin, const char* sender, HostMessageListener listener);
+    // 0x10 sends a message from plugin `sender` to its listeners, or to the
+    // one named `receiver`; false when none heard it
+    bool (*dispatch)(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_t dataLength,
+                     const char* receiver);
 };
-static_assert(sizeof(MessagingInterface) == 0x10);
+static_assert(sizeof(MessagingInterface) == 0x18);
+static_assert(offsetof(MessagingInterface, interfaceVersion) == 0x00);
 static_assert(offsetof(MessagingInterface, registerListener) == 0x08);
+static_assert(offsetof(MessagingInterface, dispatch) == 0x10);
+
+// Interface kTrampolineInterfaceId: room for branches near the game's code.
+struct TrampolineInterface {
+    std::uint32_t interfaceVersion;                                       // 0x00 1
+    void* (*allocateFromBranchPool)(std::uint32_t plugin, std::size_t size);  // 0x08
+    void* (*allocateFromLocalPool)(std::uint32_t plugin, std::size_t size);   // 0x10
+};
+static_assert(sizeof(TrampolineInterface) == 0x18);
+static_assert(offsetof(TrampolineInterface, allocateFromBranchPool) == 0x08);
+static_assert(offsetof(TrampolineInterface, allocateFromLocalPool) == 0x10);
+
+// Called by the host once the game's Scaleform manager exists, with it.
+using ScaleformManagerCallback = void (*)(void* manager);
 
 // Interface kMenuInterfaceId: the menus.
 struct MenuInterface {
-    std::uint8_t unknown00[8];                                  // 0x00
+    std::uint32_t interfaceVersion;                                 // 0x00 2
     void (*registerMenuMovieCallback)(MenuMovieCallback callback);  // 0x08 no result
+    void (*registerScaleformManagerCallback)(ScaleformManagerCallback callback);  // 0x10 no result; version 2
 };
-static_assert(sizeof(MenuInterface) == 0x10);
+static_assert(sizeof(MenuInterface) == 0x18);
+static_assert(offsetof(MenuInterface, interfaceVersion) == 0x00);
 static_assert(offsetof(MenuInterface, registerMenuMovieCallback) == 0x08);
+static_assert(offsetof(MenuInterface, registerScaleformManagerCallback) == 0x10);
+
+// A task a plugin hands the host: an object whose first field is its table
+// of two functions, Run (slot 0) and Destroy (slot 1), called on the game's
+// main thread.
+struct TaskDelegate {
+    const void* const* functions;                                   // 0x00 {Run, Destroy}, each (TaskDelegate*)
+};
+
+// Interface kTaskInterfaceId.
+struct TaskInterface {
+    std::uint32_t interfaceVersion;              // 0x00 1
+    void (*addTask)(TaskDelegate* task);         // 0x08 run once, then destroyed
+    void (*addTaskPermanent)(TaskDelegate* task);  // 0x10 run every frame
+};
+static_assert(sizeof(TaskInterface) == 0x18);
+static_assert(offsetof(TaskInterface, addTask) == 0x08);
+static_assert(offsetof(TaskInterface, addTaskPermanent) == 0x10);
 
 // The names under which a plugin exports its record and its entry points.
 inline constexpr const char* kVersionExportName = "SFSEPlugin_Version";
