@@ -9,6 +9,7 @@
 #include "sim/host/host_loader.h"
 #include "sim/host/plugin_scan.h"
 #include "support/expected_version.h"
+#include "support/player_logs.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -507,6 +509,202 @@ TEST(HostRuntime, ParsesThreePartVersions)
                             "1.15.", ".15.216"}) {
         EXPECT_FALSE(sim::ParseRuntime(bad).has_value()) << bad;
     }
+}
+
+// What the inspecting test plugin saw, laid out as it lays it out.
+struct InspectorSeen {
+    std::uint32_t hostVersion;
+    std::uint32_t runtimeVersion;
+    std::uint32_t interfaceVersion;
+    std::uint32_t interfaceVersions[6];
+    unsigned long dllMainThread;
+    unsigned long loadThread;
+    int threadAttachesBeforeLoad;
+    unsigned long threadLocalSeen;
+    unsigned long taskThread;
+    int taskRuns;
+    std::uint32_t infoVersionOfItself;
+};
+
+TEST_F(HostLoaderTest, APluginCheckingTheVersionsAndEveryInterfaceLoadsOnTheStartingThread)
+{
+    Install("test_plugin_inspects.dll", "Inspector.dll");
+    Install("Varnel.dll", "Varnel.dll");
+    report = sim::StartHost(plugins_);
+    EXPECT_TRUE(Logged("plugin Inspector.dll (00000001 Test plugin 01020030) loaded correctly (handle 1)"));
+    EXPECT_TRUE(Logged(kLoaded + "2)"));
+    EXPECT_TRUE(Logged("unknown QueryInterface 00000000"));
+    EXPECT_TRUE(Logged("unknown QueryInterface 00000005"));
+    const auto* seen = reinterpret_cast<const InspectorSeen*>(
+        GetProcAddress(static_cast<HMODULE>(report.plugins[0].module), "TestPluginSeen"));
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(seen->hostVersion, 0x00020110U);
+    EXPECT_EQ(seen->runtimeVersion, 0x010F0D80U);
+    EXPECT_EQ(seen->interfaceVersion, 1U);
+    const std::uint32_t versions[] = {0xFFFFFFFF, 1, 1, 2, 1, 0xFFFFFFFF};  // ids 0 to 5; none: 0xFFFFFFFF
+    EXPECT_TRUE(std::equal(std::begin(versions), std::end(versions), std::begin(seen->interfaceVersions)));
+    // The host's thread all along: no thread begun for the call, and the
+    // thread-local data of DllMain's thread.
+    EXPECT_EQ(seen->dllMainThread, GetCurrentThreadId());
+    EXPECT_EQ(seen->loadThread, GetCurrentThreadId());
+    EXPECT_EQ(seen->threadLocalSeen, GetCurrentThreadId());
+    EXPECT_EQ(seen->threadAttachesBeforeLoad, 0);
+    // Once all have loaded, the host tells of each by name.
+    EXPECT_EQ(seen->infoVersionOfItself, 0x01020030U);
+    // A task runs once, on the game's main thread, at the next frame.
+    EXPECT_EQ(seen->taskRuns, 0);
+    sim::RunGameFrame();
+    sim::RunGameFrame();
+    EXPECT_EQ(seen->taskRuns, 1);
+    EXPECT_EQ(seen->taskThread, GetCurrentThreadId());
+}
+
+// The file offset of `rva` in the PE file `bytes`.
+std::size_t FileOffsetOf(const std::string& bytes, std::uint32_t rva)
+{
+    IMAGE_DOS_HEADER dos{};
+    std::memcpy(&dos, bytes.data(), sizeof dos);
+    IMAGE_NT_HEADERS64 nt{};
+    std::memcpy(&nt, bytes.data() + dos.e_lfanew, sizeof nt);
+    const std::size_t sections = static_cast<std::size_t>(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+                                 nt.FileHeader.SizeOfOptionalHeader;
+    for (std::size_t i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+        IMAGE_SECTION_HEADER section{};
+        std::memcpy(&section, bytes.data() + sections + i * sizeof section, sizeof section);
+        if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData)
+            return rva - section.VirtualAddress + section.PointerToRawData;
+    }
+    return 0;
+}
+
+TEST_F(HostLoaderTest, AnExportTableWhoseOrdinalsAreNotInNameOrderIsReadRight)
+{
+    // Name i is given function ordinals[i], rotated by one: the function
+    // table is laid out to match, so each name still means its function.
+    std::string bytes = ReadFileBytes(bin_ / "test_plugin_inspects.dll");
+    IMAGE_DOS_HEADER dos{};
+    std::memcpy(&dos, bytes.data(), sizeof dos);
+    IMAGE_NT_HEADERS64 nt{};
+    std::memcpy(&nt, bytes.data() + dos.e_lfanew, sizeof nt);
+    IMAGE_EXPORT_DIRECTORY exports{};
+    const std::size_t directory =
+        FileOffsetOf(bytes, nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
+    std::memcpy(&exports, bytes.data() + directory, sizeof exports);
+    const std::size_t count = exports.NumberOfNames;
+    ASSERT_GE(count, 3U);
+    ASSERT_EQ(exports.NumberOfFunctions, count);
+    const std::size_t functionsAt = FileOffsetOf(bytes, exports.AddressOfFunctions);
+    const std::size_t ordinalsAt = FileOffsetOf(bytes, exports.AddressOfNameOrdinals);
+    std::vector<std::uint32_t> functions(count);
+    std::vector<std::uint16_t> ordinals(count);
+    std::memcpy(functions.data(), bytes.data() + functionsAt, count * 4);
+    std::memcpy(ordinals.data(), bytes.data() + ordinalsAt, count * 2);
+    for (std::size_t i = 0; i < count; ++i)
+        ASSERT_EQ(ordinals[i], i) << "the linker wrote them in name order";
+    std::vector<std::uint32_t> laidOut(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        ordinals[i] = static_cast<std::uint16_t>((i + 1) % count);
+        laidOut[ordinals[i]] = functions[i];
+    }
+    std::memcpy(bytes.data() + functionsAt, laidOut.data(), count * 4);
+    std::memcpy(bytes.data() + ordinalsAt, ordinals.data(), count * 2);
+    std::ofstream(plugins_ / "Rotated.dll", std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+    report = sim::StartHost(plugins_);
+    EXPECT_TRUE(Logged("loading plugin \"Test plugin\""));
+    EXPECT_TRUE(Logged("plugin Rotated.dll (00000001 Test plugin 01020030) loaded correctly (handle 1)"));
+    const auto* seen = reinterpret_cast<const InspectorSeen*>(
+        GetProcAddress(static_cast<HMODULE>(report.plugins[0].module), "TestPluginSeen"));
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(seen->loadThread, GetCurrentThreadId()) << "its load function ran";
+}
+
+TEST_F(HostLoaderTest, AnExceptionRaisedInLoadIsContainedAndTheOthersLoad)
+{
+    Install("test_plugin_raises.dll", "Raiser.dll");
+    Install("Varnel.dll", "Varnel.dll");
+    report = sim::StartHost(plugins_);
+    EXPECT_TRUE(Logged("plugin Raiser.dll (00000001 Test plugin 01020030) disabled, fatal error occurred while loading "
+                       "plugin 0 (handle 1)"));
+    EXPECT_TRUE(Logged(kLoaded + "2)"));
+    sim::SendDataLoadedMessages();
+    EXPECT_TRUE(sim::FindCommand("SetRandomName").has_value());
+}
+
+TEST_F(HostLoaderTest, GetPluginHandleAfterTheLoadPhaseFailsTheHostsAssertion)
+{
+    Install("test_plugin_late_handle.dll", "Late.dll");
+    report = sim::StartHost(plugins_);
+    const std::string crash = std::string(sim::kCrashReport) + "the host halts on an illegal instruction after its failed assertion";
+    EXPECT_EQ(Log(), (std::vector<std::string>{
+                         "scanning plugin directory " + (fs::absolute(plugins_) / "").string(),
+                         "checking plugin Late.dll",
+                         "preinit complete",
+                         "loading plugin \"Test plugin\"",
+                         "registering plugin listener for SFSE at 1 of 3",
+                         "plugin Late.dll (00000001 Test plugin 01020030) loaded correctly (handle 1)",
+                         "dispatch message (0) to plugin listeners",
+                         "sending message type 0 to plugin 1",
+                         "Assertion failed in sfse\\PluginManager.cpp (300): A plugin has called "
+                         "SFSEInterface::GetPluginHandle outside of its Query/Load handlers",
+                         crash}));
+    EXPECT_EQ(sim::Faults(), std::vector<std::string>{crash});
+    sim::ForgetFaults();
+}
+
+// sfse.txt as the player finds it: CR LF line ends, no crash report of the
+// simulation's.
+std::vector<std::string> HostLogFileLines()
+{
+    std::ifstream file(LogsFolderBelow(DocumentsFolder()) / "sfse.txt", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t end = bytes.find("\r\n", at);
+        EXPECT_NE(end, std::string::npos) << "a line without CR LF";
+        lines.push_back(bytes.substr(at, end - at));
+        EXPECT_EQ(lines.back().find('\n'), std::string::npos) << lines.back();
+        at = end == std::string::npos ? bytes.size() : end + 2;
+    }
+    return lines;
+}
+
+TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrder)
+{
+    Install("test_plugin_faulting.dll", "Faulting.dll");
+    Install("Varnel.dll", "Varnel.dll");
+    Install("test_plugin_late_handle.dll", "Zz_Late.dll");
+    report = sim::StartHost(plugins_);
+    const std::string folder = (fs::absolute(plugins_) / "").string();
+    const std::vector<std::string> file = HostLogFileLines();
+    ASSERT_GE(file.size(), 4U);
+    EXPECT_EQ(file[0].rfind("SFSE runtime: initialize (version = 0.2.17 010F0D80 ", 0), 0U) << file[0];
+    EXPECT_EQ(std::vector<std::string>(file.begin() + 1, file.end()),
+              (std::vector<std::string>{
+                  "imagebase = 0000000140000000",
+                  "reloc mgr imagebase = 0000000140000000",
+                  "plugin directory = " + folder,
+                  "scanning plugin directory " + folder,
+                  "checking plugin Faulting.dll",
+                  "checking plugin Varnel.dll",
+                  "checking plugin Zz_Late.dll",
+                  "preinit complete",
+                  "loading plugin \"Test plugin\"",
+                  "plugin Faulting.dll (00000001 Test plugin 01020030) disabled, fatal error occurred while loading "
+                  "plugin 0 (handle 1)",
+                  "loading plugin \"Varnel - SFSE Plugin by Dorrik\"",
+                  "registering plugin listener for SFSE at 2 of 4",
+                  "loading plugin \"Test plugin\"",
+                  "registering plugin listener for SFSE at 3 of 4",
+                  kLoaded + "2)",
+                  "plugin Zz_Late.dll (00000001 Test plugin 01020030) loaded correctly (handle 3)",
+                  "dispatch message (0) to plugin listeners",
+                  "sending message type 0 to plugin 2",
+                  "sending message type 0 to plugin 3",
+                  "Assertion failed in sfse\\PluginManager.cpp (300): A plugin has called "
+                  "SFSEInterface::GetPluginHandle outside of its Query/Load handlers"}));
+    EXPECT_EQ(sim::Host().log.back().rfind(sim::kCrashReport, 0), 0U) << "the crash is told, not in the file";
+    sim::ForgetFaults();
 }
 
 }  // namespace

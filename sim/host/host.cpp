@@ -212,6 +212,8 @@ bool Dispatch(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_
         Store(message.data(), offsetof(sfse::HostMessage, dataLength), dataLength);
         Store(message.data(), offsetof(sfse::HostMessage, data), data);
         registration.listener(reinterpret_cast<sfse::HostMessage*>(message.data()));
+        if (host.crashed)  // the listener made the game crash
+            return false;
         ++heard;
         if (receiver != nullptr)
             return true;
@@ -263,13 +265,13 @@ void CallTask(sfse::TaskDelegate* task, std::size_t slot)
     reinterpret_cast<void (*)(sfse::TaskDelegate*)>(const_cast<void*>(task->functions[slot]))(task);
 }
 
-// A record laid out as the host's: zero, its interface version first, the
-// spare slot after it counting wrong calls.
+// A record laid out as the host's: zero, its interface version at
+// `versionAt`, the spare slot after it counting wrong calls.
 template <std::size_t N>
-void LayRecord(std::array<std::uint8_t, N>& record, std::uint32_t interfaceVersion)
+void LayRecord(std::array<std::uint8_t, N>& record, std::size_t versionAt, std::uint32_t interfaceVersion)
 {
     record.fill(0);
-    Store(record.data(), 0, interfaceVersion);
+    Store(record.data(), versionAt, interfaceVersion);
     Store(record.data(), N - kSpareSlot, reinterpret_cast<const void*>(&WrongSlot));
 }
 
@@ -293,21 +295,21 @@ void ResetHost()
     hostLogFile.close();
     branchPool.used = 0;
     localPool.used = 0;
-    LayRecord(hostInterface, sfse::kHostInterfaceVersion);
+    LayRecord(hostInterface, offsetof(sfse::HostInterface, interfaceVersion), sfse::kHostInterfaceVersion);
     Store(hostInterface.data(), offsetof(sfse::HostInterface, queryInterface), &QueryInterface);
     Store(hostInterface.data(), offsetof(sfse::HostInterface, getPluginHandle), &GetPluginHandle);
     Store(hostInterface.data(), offsetof(sfse::HostInterface, getPluginInfo), &GetPluginInfo);
-    LayRecord(messagingInterface, 1);
+    LayRecord(messagingInterface, offsetof(sfse::MessagingInterface, interfaceVersion), 1);
     Store(messagingInterface.data(), offsetof(sfse::MessagingInterface, registerListener), &RegisterListener);
     Store(messagingInterface.data(), offsetof(sfse::MessagingInterface, dispatch), &DispatchFromPlugin);
-    LayRecord(trampolineInterface, 1);
+    LayRecord(trampolineInterface, offsetof(sfse::TrampolineInterface, interfaceVersion), 1);
     Store(trampolineInterface.data(), offsetof(sfse::TrampolineInterface, allocateFromBranchPool), &AllocateFromBranchPool);
     Store(trampolineInterface.data(), offsetof(sfse::TrampolineInterface, allocateFromLocalPool), &AllocateFromLocalPool);
-    LayRecord(menuInterface, 2);
+    LayRecord(menuInterface, offsetof(sfse::MenuInterface, interfaceVersion), 2);
     Store(menuInterface.data(), offsetof(sfse::MenuInterface, registerMenuMovieCallback), &RegisterMenuMovieCallback);
     Store(menuInterface.data(), offsetof(sfse::MenuInterface, registerScaleformManagerCallback),
           &RegisterScaleformManagerCallback);
-    LayRecord(taskInterface, 1);
+    LayRecord(taskInterface, offsetof(sfse::TaskInterface, interfaceVersion), 1);
     Store(taskInterface.data(), offsetof(sfse::TaskInterface, addTask), &AddTask);
     Store(taskInterface.data(), offsetof(sfse::TaskInterface, addTaskPermanent), &AddTaskPermanent);
 }

@@ -145,6 +145,7 @@ struct TrampolineInterface {
     void* (*allocateFromLocalPool)(std::uint32_t plugin, std::size_t size);   // 0x10
 };
 static_assert(sizeof(TrampolineInterface) == 0x18);
+static_assert(offsetof(TrampolineInterface, interfaceVersion) == 0x00);
 static_assert(offsetof(TrampolineInterface, allocateFromBranchPool) == 0x08);
 static_assert(offsetof(TrampolineInterface, allocateFromLocalPool) == 0x10);
 
@@ -176,6 +177,7 @@ struct TaskInterface {
     void (*addTaskPermanent)(TaskDelegate* task);  // 0x10 run every frame
 };
 static_assert(sizeof(TaskInterface) == 0x18);
+static_assert(offsetof(TaskInterface, interfaceVersion) == 0x00);
 static_assert(offsetof(TaskInterface, addTask) == 0x08);
 static_assert(offsetof(TaskInterface, addTaskPermanent) == 0x10);
 

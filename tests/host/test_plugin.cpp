@@ -6,7 +6,15 @@
 //                           it says so in the environment variable TEST_PLUGIN_RAN;
 // TEST_PLUGIN_PRELOAD_FAILS its preload call answers false (its load would succeed);
 // TEST_PLUGIN_REGISTERS_THEN_REFUSES its load call registers a listener for
-//                           "SFSE" and a menu callback, then answers false.
+//                           "SFSE" and a menu callback, then answers false;
+// TEST_PLUGIN_INSPECTS      as plugins built on the field's common libraries do,
+//                           its load call checks the host's and the game's
+//                           versions, queries every interface and hands the
+//                           host a task; it tells what it saw in its export
+//                           TestPluginSeen;
+// TEST_PLUGIN_LATE_HANDLE   its listener asks the host for its plugin handle
+//                           when the host's first message comes;
+// TEST_PLUGIN_RAISES        its load call raises an exception of its own code.
 
 // Its entry points are declared in the host's header and exported as a DLL
 // without any dllexport exports every global name.
@@ -18,10 +26,63 @@
 
 #include <cstdint>
 
+#if defined(TEST_PLUGIN_INSPECTS)
+// What the plugin saw, read by the test through the export.
+struct Seen {
+    std::uint32_t hostVersion;
+    std::uint32_t runtimeVersion;
+    std::uint32_t interfaceVersion;
+    std::uint32_t interfaceVersions[6];  // of ids 0 to 5; 0xFFFFFFFF when the host gave null
+    unsigned long dllMainThread;
+    unsigned long loadThread;
+    int threadAttachesBeforeLoad;        // threads begun between DllMain and Load
+    unsigned long threadLocalSeen;       // a thread-local value set in DllMain, as Load reads it
+    unsigned long taskThread;            // the thread its task ran on; 0 until it ran
+    int taskRuns;
+    std::uint32_t infoVersionOfItself;   // what GetPluginInfo told of it at the host's first message
+};
+extern "C" {
+Seen TestPluginSeen = {};
+}
+thread_local unsigned long threadLocal = 0;
+int threadAttaches = 0;
+#endif
 #if defined(TEST_PLUGIN_REGISTERS_THEN_REFUSES)
 namespace {
 void Listen(sfse::HostMessage* /*message*/) {}
 void OnMenu(void* /*menu*/) {}
+}  // namespace
+#endif
+
+#if defined(TEST_PLUGIN_LATE_HANDLE) || defined(TEST_PLUGIN_INSPECTS)
+namespace {
+const sfse::HostInterface* savedHost = nullptr;
+}  // namespace
+#endif
+
+#if defined(TEST_PLUGIN_LATE_HANDLE)
+namespace {
+void AskLate(sfse::HostMessage* /*message*/) { static_cast<void>(savedHost->getPluginHandle()); }
+}  // namespace
+#endif
+
+#if defined(TEST_PLUGIN_INSPECTS)
+namespace {
+void AskInfo(sfse::HostMessage* message)
+{
+    const sfse::PluginInfo* info = savedHost->getPluginInfo("Test plugin");
+    if (message->type == sfse::kHostMessagePostLoad && info != nullptr)
+        TestPluginSeen.infoVersionOfItself = info->version;
+}
+
+void RunTask(sfse::TaskDelegate* /*task*/)
+{
+    TestPluginSeen.taskThread = GetCurrentThreadId();
+    ++TestPluginSeen.taskRuns;
+}
+void DestroyTask(sfse::TaskDelegate* /*task*/) {}
+const void* const taskFunctions[] = {reinterpret_cast<const void*>(&RunTask), reinterpret_cast<const void*>(&DestroyTask)};
+sfse::TaskDelegate task{taskFunctions};
 }  // namespace
 #endif
 
@@ -53,6 +114,32 @@ extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
 #elif defined(TEST_PLUGIN_PRELOAD_FAILS)
     static_cast<void>(host);
     return true;
+#elif defined(TEST_PLUGIN_LATE_HANDLE)
+    savedHost = host;
+    const auto* messaging = static_cast<const sfse::MessagingInterface*>(host->queryInterface(sfse::kMessagingInterfaceId));
+    return messaging->registerListener(host->getPluginHandle(), "SFSE", &AskLate);
+#elif defined(TEST_PLUGIN_RAISES)
+    static_cast<void>(host);
+    RaiseException(0xE0C0FFEE, 0, 0, nullptr);
+    return true;
+#elif defined(TEST_PLUGIN_INSPECTS)
+    savedHost = host;
+    TestPluginSeen.hostVersion = host->hostVersion;
+    TestPluginSeen.runtimeVersion = host->runtimeVersion;
+    TestPluginSeen.interfaceVersion = host->interfaceVersion;
+    TestPluginSeen.loadThread = GetCurrentThreadId();
+    TestPluginSeen.threadAttachesBeforeLoad = threadAttaches;
+    TestPluginSeen.threadLocalSeen = threadLocal;
+    for (std::uint32_t id = 0; id < 6; ++id) {
+        const auto* record = static_cast<const std::uint32_t*>(host->queryInterface(id));
+        TestPluginSeen.interfaceVersions[id] = record != nullptr ? *record : 0xFFFFFFFF;
+    }
+    if (host->hostVersion < 0x00020110 || host->runtimeVersion != 0x010F0D80)
+        return false;
+    const auto* messaging = static_cast<const sfse::MessagingInterface*>(host->queryInterface(sfse::kMessagingInterfaceId));
+    const auto* tasks = static_cast<const sfse::TaskInterface*>(host->queryInterface(sfse::kTaskInterfaceId));
+    tasks->addTask(&task);
+    return messaging->registerListener(host->getPluginHandle(), "SFSE", &AskInfo);
 #else
     static_cast<void>(host);
     return false;
@@ -65,6 +152,17 @@ BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD reason, LPVOID /*reserved*/)
 {
     if (reason == DLL_PROCESS_ATTACH)
         SetEnvironmentVariableW(L"TEST_PLUGIN_RAN", L"1");
+    return TRUE;
+}
+#elif defined(TEST_PLUGIN_INSPECTS)
+BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD reason, LPVOID /*reserved*/)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        TestPluginSeen.dllMainThread = GetCurrentThreadId();
+        threadLocal = GetCurrentThreadId();
+    }
+    if (reason == DLL_THREAD_ATTACH)
+        ++threadAttaches;
     return TRUE;
 }
 #endif
