@@ -31,7 +31,10 @@ umlauts=$(printf 'ü%.0s' $(seq 1 60))
 
 cd "$work"
 "$wine" "$demo" --names names > scripted.txt 2>&1 || { echo "scripted session failed"; status=1; }
+expect scripted.txt '\Documents\My Games\Starfield\SFSE\Logs\sfse.txt:'
+expect scripted.txt '| SFSE runtime: initialize (version = 0.2.17 010F0D80 '
 expect scripted.txt '| checking plugin Varnel.dll'
+expect scripted.txt '| init complete'
 expect scripted.txt '| loading plugin "Varnel - SFSE Plugin by Dorrik"'
 encoded=$(echo "$version" | awk -F. '{ printf "%02X%02X%03X%X", $1, $2, $3, $4 }')
 expect scripted.txt "| plugin Varnel.dll (00000001 Varnel - SFSE Plugin by Dorrik $encoded) loaded correctly (handle 1)"
@@ -113,7 +116,8 @@ expect plugins.txt "loaded correctly (handle 2)"
 expect plugins.txt 'name before: Settler, after: Una'
 cp "$bin/test_plugin_registers_then_refuses.dll" mine/Beta.dll
 "$wine" "$demo" --names names --plugins mine > crash.txt 2>&1 || { echo "--plugins with a crash failed"; status=1; }
-expect crash.txt "| GAME CRASH: message 0 calls into Beta.dll, which the host unloaded"
+expect crash.txt "!! the simulation: GAME CRASH: message 0 calls into Beta.dll, which the host unloaded"
+refuse crash.txt "| GAME CRASH"
 refuse crash.txt "Console session"
 
 # Option mistakes, one table: each is a usage error (status 2) that names
@@ -173,6 +177,18 @@ printf 'Jörg\n' > "名前 Ünïcode/MaleNames.txt"
 expect unicode.txt 'name before: Settler, after: Zoë'
 expect unicode.txt 'name before: Zoë, after: Jörg'
 refuse unicode.txt 'does not exist'
+
+# A list saved as UTF-16: its names reach the terminal as UTF-8 on one line,
+# the bytes that are not UTF-8 escaped; no raw CR, no byte-order mark.
+mkdir -p utf16
+printf '\377\376U\000n\000a\000\r\000\n\000' > utf16/FemaleNames.txt
+printf 'Solo\n' > utf16/MaleNames.txt
+printf '%s\n' 'prid 1A2B3' 'SetRandomName female' list quit |
+  "$wine" "$demo" --interactive --names utf16 > utf16.txt 2>&1 || { echo "UTF-16 list failed"; status=1; }
+expect utf16.txt 'name before: Settler, after: \xFF\xFEU'
+expect utf16.txt '0001A2B3  \xFF\xFEU  (actor)'
+[ "$(tr -dc '\r' < utf16.txt | wc -c)" = 0 ] || { echo "a UTF-16 name sent a CR to the terminal"; status=1; }
+LC_ALL=C grep -q "$(printf '\377')" utf16.txt && { echo "a UTF-16 name sent raw bytes to the terminal"; status=1; }
 
 [ "$(leftovers)" = "$before" ] || { echo "a scratch game folder was left behind"; status=1; }
 

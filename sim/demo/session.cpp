@@ -6,6 +6,8 @@
 #include "sim/game/console.h"
 #include "sim/host/host.h"
 #include "sim/text.h"
+#include "sim/demo/wide_text.h"
+#include "src/text/utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,14 +18,22 @@ namespace demo {
 
 namespace {
 
+// A name or console line as the terminal gets it: UTF-8 on one line, bytes
+// that are not UTF-8 and control characters as \xNN (a list in another
+// encoding gives such names).
+std::string Shown(const std::string& text) { return varnel::Escaped(text, varnel::Backslashes::Kept); }
+
 // Shows the host's log from line `from` to line `to` (default: its end);
 // returns where it stopped.
 std::size_t ShowLog(std::size_t from, std::size_t to = SIZE_MAX)
 {
     const auto& log = sim::Host().log;
     to = std::min(to, log.size());
+    // The simulation's own crash reports are marked as such: the host
+    // never writes them.
+    const std::string_view crash = sim::kCrashReport;
     for (std::size_t i = from; i < to; ++i)
-        Say("   | " + log[i]);
+        Say((log[i].rfind(crash, 0) == 0 ? "   !! the simulation: " : "   | ") + log[i]);
     return to;
 }
 
@@ -40,8 +50,8 @@ void ShowBox(const sim::HostBox& box)
 bool StartHost(Session& session, const Options& options, const std::filesystem::path& plugins, sim::HostReport& report)
 {
     Say("== SFSE starts the plugins in Data\\SFSE\\Plugins (game runtime " + options.runtimeText + ")");
-    Say("   its log, Documents\\My Games\\Starfield\\SFSE\\Logs\\sfse.txt:");
     report = sim::StartHost(plugins, {options.runtime, sim::kHostVersion, sim::BoxAnswer::No});
+    Say("   its log, " + Utf8Of(sim::HostLogFilePath()) + ":");
     std::size_t shown = ShowLog(0, report.boxesAfterLine);
     for (const auto& box : report.boxes)
         ShowBox(box);
@@ -94,7 +104,7 @@ namespace {
 void ListReferences(const Session& session)
 {
     for (const auto& [formId, entry] : session.references)
-        Say("   " + sim::Hex8(formId) + "  " + sim::ShownName(*entry.reference) + "  (" + entry.kind + ")" +
+        Say("   " + sim::Hex8(formId) + "  " + Shown(sim::ShownName(*entry.reference)) + "  (" + entry.kind + ")" +
             (entry.reference.get() == session.selected ? "  <- selected" : ""));
 }
 
@@ -115,7 +125,7 @@ void Select(Session& session, const std::vector<std::string>& words)
         return;
     }
     session.selected = found->second.reference.get();
-    Say("   selected " + sim::Hex8(*formId) + " (" + sim::ShownName(*session.selected) + ")");
+    Say("   selected " + sim::Hex8(*formId) + " (" + Shown(sim::ShownName(*session.selected)) + ")");
 }
 
 // Runs SetRandomName through the installed entry, as the console does.
@@ -136,13 +146,13 @@ void RunSetRandomName(const Session& session, const std::vector<std::string>& wo
                                         session.selected ? sim::Selected(*session.selected) : nullptr);
     const auto seen = sim::ConsoleSeen();
     for (const auto& line : seen.lines)
-        Say("   console: " + line);
+        Say("   console: " + Shown(line));
     for (const auto& executed : seen.executed)
-        Say("   script call, run on " + executed.executor + ": " + executed.line);
+        Say("   script call, run on " + executed.executor + ": " + Shown(executed.line));
     for (const auto& fault : sim::Faults())
-        Say("   GAME CRASH: " + fault);
+        Say("   !! the simulation: " + fault);
     if (session.selected != nullptr)
-        Say("   name before: " + before + ", after: " + sim::ShownName(*session.selected));
+        Say("   name before: " + Shown(before) + ", after: " + Shown(sim::ShownName(*session.selected)));
     Say(std::string("   result: ") + (result ? "true" : "false"));
 }
 

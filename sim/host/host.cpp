@@ -275,15 +275,15 @@ void LayRecord(std::array<std::uint8_t, N>& record, std::size_t versionAt, std::
     Store(record.data(), N - kSpareSlot, reinterpret_cast<const void*>(&WrongSlot));
 }
 
-std::filesystem::path HostLogPath()
+}  // namespace
+
+std::filesystem::path HostLogFilePath()
 {
     wchar_t documents[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_MYDOCUMENTS | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, documents)))
         return {};
     return std::filesystem::path(documents) / "My Games" / "Starfield" / "SFSE" / "Logs" / "sfse.txt";
 }
-
-}  // namespace
 
 HostRecord& Host() { return host; }
 
@@ -331,7 +331,7 @@ void HostLog(const std::string& line)
 void OpenHostLogFile()
 {
     hostLogFile.close();
-    const std::filesystem::path path = HostLogPath();
+    const std::filesystem::path path = HostLogFilePath();
     if (path.empty())
         return;
     std::error_code ignored;  // a folder that cannot be made: the file cannot be opened below

@@ -7,6 +7,7 @@
 #include "src/plugin/host_api.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,9 @@ const void* HostInterfaceRecord();
 // Writes one line of the host's log: into HostRecord::log and, once
 // OpenHostLogFile has made it, into sfse.txt.
 void HostLog(const std::string& line);
+
+// Where the host writes sfse.txt; empty without a Documents folder.
+std::filesystem::path HostLogFilePath();
 
 // Makes Documents\My Games\Starfield\SFSE\Logs\sfse.txt anew, as the host
 // does at each start, Documents found through the shell with "create" set.
