@@ -97,15 +97,17 @@ std::string WideToUtf8(std::wstring_view wide)
     out.reserve(wide.size());
     for (std::size_t i = 0; i < wide.size(); ++i) {
         auto code = static_cast<char32_t>(wide[i]);
-        const auto next = i + 1 < wide.size() ? static_cast<char32_t>(wide[i + 1]) : char32_t{0};
-        const bool pair = code >= kFirstSurrogate && code < kFirstLowSurrogate && next >= kFirstLowSurrogate &&
-                          next <= kLastSurrogate;
-        if (sizeof(wchar_t) == 2 && pair) {
-            code = kFirstBeyondSixteenBits + ((code - kFirstSurrogate) << 10) + (next - kFirstLowSurrogate);
-            ++i;
-        } else if ((code >= kFirstSurrogate && code <= kLastSurrogate) || code > 0x10FFFF) {
-            code = kReplacementCharacter;
+        if constexpr (sizeof(wchar_t) == 2) {
+            const auto next = i + 1 < wide.size() ? static_cast<char32_t>(wide[i + 1]) : char32_t{0};
+            if (code >= kFirstSurrogate && code < kFirstLowSurrogate && next >= kFirstLowSurrogate &&
+                next <= kLastSurrogate) {
+                AppendUtf8(out, kFirstBeyondSixteenBits + ((code - kFirstSurrogate) << 10) + (next - kFirstLowSurrogate));
+                ++i;
+                continue;
+            }
         }
+        if ((code >= kFirstSurrogate && code <= kLastSurrogate) || code > 0x10FFFF)
+            code = kReplacementCharacter;
         AppendUtf8(out, code);
     }
     return out;
