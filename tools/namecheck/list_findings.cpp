@@ -3,6 +3,7 @@
 #include "list_report.h"
 #include "list_text.h"
 
+#include "command/messages.h"
 #include "names/list_names.h"
 
 #include <algorithm>
@@ -13,7 +14,8 @@ namespace varnel {
 
 namespace {
 
-constexpr const char* kNameCountLine = "\"Error: int 'NameCount' is out of range. Aborting function call.\"";
+// A console line of the command as players see it, quoted.
+std::string ConsoleLine(CommandMessage message) { return std::string("\"") + TextOf(message) + "\""; }
 
 }  // namespace
 
@@ -151,21 +153,29 @@ void UnreadFindings(const ListReport& report, Findings& found)
 {
     if (report.state == ListState::Missing)
         Add(found, Finding::Missing,
-            "not found; every command fails with two lines: \"Error: name database file couldn't be found in "
-            "./Data/SFSE/Plugins. Aborting function call.\" and " + std::string(kNameCountLine));
+            "not found; every command fails with two lines: " + ConsoleLine(CommandMessage::ListMissing) + " and " +
+                ConsoleLine(CommandMessage::NameCountOutOfRange));
     else if (report.state == ListState::NotAFile)
         Add(found, Finding::NotAFile,
-            std::string("is ") + report.notAFile + ", not a list file; every command fails with " + kNameCountLine);
+            std::string("is ") + report.notAFile + ", not a list file; every command fails with " +
+                ConsoleLine(CommandMessage::NameCountOutOfRange));
     else if (report.state == ListState::Unopenable)
-        Add(found, Finding::Unopenable, std::string("exists but cannot be opened (locked by another program, or no "
-                                                    "permission); every command fails with ") + kNameCountLine);
+        Add(found, Finding::Unopenable,
+            "exists but cannot be opened (locked by another program, or no permission); every command fails with " +
+                ConsoleLine(CommandMessage::NameCountOutOfRange));
 }
 
 void EncodingFindings(const ListReport& report, Findings& found)
 {
+    // Every line after the first starts with the NUL left of the line feed
+    // before it: those draws give no name at all.
     if (report.encoding == Encoding::Utf16WithMark || report.encoding == Encoding::Utf16NoMark)
-        Add(found, Finding::Utf16, "saved as UTF-16 (Notepad's \"Unicode\"): the game cuts every name at its first "
-                                   "NUL byte, so the names show as single letters or fragments, or not at all");
+        Add(found, Finding::Utf16,
+            "saved as UTF-16 (Notepad's \"Unicode\"): the game cuts every name at its first NUL byte, so " +
+                (report.failingDraws > 0 ? Percent(report.failingDraws, report.lines) + " of commands fail (" +
+                                               ConsoleLine(CommandMessage::NewNameEmpty) +
+                                               ") and the others show a single letter or a fragment"
+                                         : std::string("the names show as single letters or fragments")));
     if (report.encoding == Encoding::NotUtf8)
         Add(found, Finding::NotUtf8, "not UTF-8 (saved in an old Windows code page?) on " +
                                          LinesText(report.notUtf8Lines) +
@@ -224,7 +234,8 @@ void NameFindings(const ListReport& report, Findings& found)
 void DrawFindings(const ListReport& report, Findings& found)
 {
     if (report.lines < 1)
-        Add(found, Finding::NoLines, "no lines: every command fails (" + std::string(kNameCountLine) + ")");
+        Add(found, Finding::NoLines,
+            "no lines: every command fails (" + ConsoleLine(CommandMessage::NameCountOutOfRange) + ")");
     if (report.emptyLines > 0)
         Add(found, Finding::EmptyLines,
             Count(report.emptyLines, "empty line", "empty lines") + " (" + std::to_string(report.emptyLinesAtEnd) +
@@ -235,8 +246,8 @@ void DrawFindings(const ListReport& report, Findings& found)
             "more likely: " + Quoted(chance.name) + " (line " + std::to_string(chance.lineNumber) + ") is drawn " +
                 Percent(chance.drawnBy, report.lines) + " of the time, not " + Percent(1, report.names));
     if (report.failingDraws > 0)
-        Add(found, Finding::CommandsFail, Percent(report.failingDraws, report.lines) +
-                                              " of commands fail (\"Error: std::string 'sNewName' is empty ...\")");
+        Add(found, Finding::CommandsFail, Percent(report.failingDraws, report.lines) + " of commands fail (" +
+                                              ConsoleLine(CommandMessage::NewNameEmpty) + ")");
 }
 
 void NoteFindings(const ListReport& report, Findings& found)

@@ -18,10 +18,31 @@ namespace {
 
 std::string CutAtNul(const std::string& line) { return line.substr(0, line.find('\0')); }
 
+// Characters that take no room (a soft hyphen, zero-width spaces and
+// joiners, direction marks, the word joiner, the byte-order mark, as UTF-8):
+// a blank beside them at a name's end is still at its edge.
+constexpr std::string_view kNoRoom[] = {"\xC2\xAD",     "\xE2\x80\x8B", "\xE2\x80\x8C", "\xE2\x80\x8D",
+                                        "\xE2\x80\x8E", "\xE2\x80\x8F", "\xE2\x81\xA0", "\xEF\xBB\xBF"};
+
+std::string_view WithoutNoRoomEdges(std::string_view name)
+{
+    for (bool trimmed = true; trimmed;) {
+        trimmed = false;
+        for (const std::string_view mark : kNoRoom) {
+            while (name.starts_with(mark) || name.ends_with(mark)) {
+                name = name.starts_with(mark) ? name.substr(mark.size()) : name.substr(0, name.size() - mark.size());
+                trimmed = true;
+            }
+        }
+    }
+    return name;
+}
+
 bool HasBlankEdge(const std::string& name)
 {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    return !name.empty() && (blank(name.front()) || blank(name.back()));
+    const std::string_view shown = WithoutNoRoomEdges(name);
+    return !shown.empty() && (blank(shown.front()) || blank(shown.back()));
 }
 
 ListReport ReadFailed(ListReport report)
@@ -269,7 +290,9 @@ std::string ReportAsText(const ListReport& report)
     // A list that was read: its size, then a line for each finding; one that
     // was not: its one finding on the same line.
     const bool read = report.state == ListState::Readable;
-    if (read && !SavedAsUtf16(report))
+    if (read && SavedAsUtf16(report))
+        out << report.lines << (report.lines == 1 ? " line" : " lines") << " as the game reads it";
+    else if (read)
         out << report.lines << (report.lines == 1 ? " line, " : " lines, ") << report.names
             << (report.names == 1 ? " name" : " names");
     bool problems = false;
