@@ -178,16 +178,17 @@ expect unicode.txt 'name before: Settler, after: Zoë'
 expect unicode.txt 'name before: Zoë, after: Jörg'
 refuse unicode.txt 'does not exist'
 
-# A list saved as UTF-16: its names reach the terminal as UTF-8 on one line,
+# A list saved as UTF-16: its name reaches the terminal as UTF-8 on one line,
 # the bytes that are not UTF-8 escaped; no raw CR, no byte-order mark.
 mkdir -p utf16
-printf '\377\376U\000n\000a\000\r\000\n\000' > utf16/FemaleNames.txt
-printf 'Solo\n' > utf16/MaleNames.txt
-printf '%s\n' 'prid 1A2B3' 'SetRandomName female' list quit |
+printf '\377\376U\000n\000a\000' > utf16/FemaleNames.txt  # one line: always drawn
+printf 'So\rlo\n' > utf16/MaleNames.txt  # a lone CR stays in the name
+printf '%s\n' 'prid 1A2B3' 'SetRandomName female' list 'SetRandomName male' quit |
   "$wine" "$demo" --interactive --names utf16 > utf16.txt 2>&1 || { echo "UTF-16 list failed"; status=1; }
 expect utf16.txt 'name before: Settler, after: \xFF\xFEU'
 expect utf16.txt '0001A2B3  \xFF\xFEU  (actor)'
-[ "$(tr -dc '\r' < utf16.txt | wc -c)" = 0 ] || { echo "a UTF-16 name sent a CR to the terminal"; status=1; }
+expect utf16.txt 'after: So\x0Dlo'
+[ "$(tr -dc '\r' < utf16.txt | wc -c)" = 0 ] || { echo "a name sent a CR to the terminal"; status=1; }
 LC_ALL=C grep -q "$(printf '\377')" utf16.txt && { echo "a UTF-16 name sent raw bytes to the terminal"; status=1; }
 
 [ "$(leftovers)" = "$before" ] || { echo "a scratch game folder was left behind"; status=1; }
