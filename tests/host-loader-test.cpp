@@ -631,6 +631,10 @@ TEST_F(HostLoaderTest, AnExceptionRaisedInLoadIsContainedAndTheOthersLoad)
     EXPECT_TRUE(sim::FindCommand("SetRandomName").has_value());
 }
 
+// The host's assertion in GetPluginHandle, as its sfse.txt has it.
+const std::string kLateHandleAssertion = "Assertion failed in sfse\\PluginManager.cpp (300): A plugin has called "
+                                         "SFSEInterface::GetPluginHandle outside of its Query/Load handlers";
+
 TEST_F(HostLoaderTest, GetPluginHandleAfterTheLoadPhaseFailsTheHostsAssertion)
 {
     Install("test_plugin_late_handle.dll", "Late.dll");
@@ -645,8 +649,7 @@ TEST_F(HostLoaderTest, GetPluginHandleAfterTheLoadPhaseFailsTheHostsAssertion)
                          "plugin Late.dll (00000001 Test plugin 01020030) loaded correctly (handle 1)",
                          "dispatch message (0) to plugin listeners",
                          "sending message type 0 to plugin 1",
-                         "Assertion failed in sfse\\PluginManager.cpp (300): A plugin has called "
-                         "SFSEInterface::GetPluginHandle outside of its Query/Load handlers",
+                         kLateHandleAssertion,
                          crash}));
     EXPECT_EQ(sim::Faults(), std::vector<std::string>{crash});
     sim::ForgetFaults();
@@ -701,8 +704,7 @@ TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrder)
                   "dispatch message (0) to plugin listeners",
                   "sending message type 0 to plugin 2",
                   "sending message type 0 to plugin 3",
-                  "Assertion failed in sfse\\PluginManager.cpp (300): A plugin has called "
-                  "SFSEInterface::GetPluginHandle outside of its Query/Load handlers"}));
+                  kLateHandleAssertion}));
     EXPECT_EQ(sim::Host().log.back().rfind(sim::kCrashReport, 0), 0U) << "the crash is told, not in the file";
     sim::ForgetFaults();
 }
