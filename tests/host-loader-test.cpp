@@ -631,6 +631,10 @@ TEST_F(HostLoaderTest, AnExceptionRaisedInLoadIsContainedAndTheOthersLoad)
     EXPECT_TRUE(sim::FindCommand("SetRandomName").has_value());
 }
 
+// The line of the plugin whose load call faults.
+const std::string kFaultingLine =
+    "plugin Faulting.dll (00000001 Test plugin 01020030) disabled, fatal error occurred while loading plugin 0 (handle 1)";
+
 // The host's assertion in GetPluginHandle, as its sfse.txt has it.
 const std::string kLateHandleAssertion = "Assertion failed in sfse\\PluginManager.cpp (300): A plugin has called "
                                          "SFSEInterface::GetPluginHandle outside of its Query/Load handlers";
@@ -693,8 +697,7 @@ TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrder)
                   "checking plugin Zz_Late.dll",
                   "preinit complete",
                   "loading plugin \"Test plugin\"",
-                  "plugin Faulting.dll (00000001 Test plugin 01020030) disabled, fatal error occurred while loading "
-                  "plugin 0 (handle 1)",
+                  kFaultingLine,
                   "loading plugin \"Varnel - SFSE Plugin by Dorrik\"",
                   "registering plugin listener for SFSE at 2 of 4",
                   "loading plugin \"Test plugin\"",
