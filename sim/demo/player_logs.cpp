@@ -2,11 +2,8 @@
 
 #include "sim/demo/terminal.h"
 #include "sim/demo/wide_text.h"
+#include "sim/host/host.h"
 #include "src/text/utf8.h"
-
-#include <windows.h>
-
-#include <shlobj.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,23 +11,10 @@
 
 namespace demo {
 
-namespace {
-
-std::filesystem::path LogsFolder()
-{
-    PWSTR documents = nullptr;
-    std::filesystem::path folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &documents)))
-        folder = std::filesystem::path(documents) / "My Games" / "Starfield" / "SFSE" / "Logs";
-    CoTaskMemFree(documents);
-    return folder;
-}
-
-}  // namespace
-
 void ShowPluginLog()
 {
-    const std::filesystem::path path = LogsFolder() / "Varnel.log";
+    // Beside sfse.txt, in the folder the host finds as the plugin does.
+    const std::filesystem::path path = sim::HostLogFilePath().parent_path() / "Varnel.log";
     std::ifstream log(path, std::ios::binary);
     if (!log) {
         Say("== No plugin log at " + Utf8Of(path));

@@ -18,22 +18,19 @@ void AppendDigits(std::string& out, unsigned value, int digits)
 
 std::string LogLine(const LogTime& time, std::string_view text)
 {
+    // Each part of "2026-12-10 04:31:02.123 ", with its digits and what follows it.
+    const struct {
+        unsigned value;
+        int digits;
+        char then;
+    } parts[] = {{time.year, 4, '-'},   {time.month, 2, '-'},  {time.day, 2, ' '},        {time.hour, 2, ':'},
+                 {time.minute, 2, ':'}, {time.second, 2, '.'}, {time.millisecond, 3, ' '}};
     std::string line;
-    line.reserve(text.size() + 26);
-    AppendDigits(line, time.year, 4);
-    line += '-';
-    AppendDigits(line, time.month, 2);
-    line += '-';
-    AppendDigits(line, time.day, 2);
-    line += ' ';
-    AppendDigits(line, time.hour, 2);
-    line += ':';
-    AppendDigits(line, time.minute, 2);
-    line += ':';
-    AppendDigits(line, time.second, 2);
-    line += '.';
-    AppendDigits(line, time.millisecond, 3);
-    line += ' ';
+    line.reserve(text.size() + kLogLineOverhead);
+    for (const auto& part : parts) {
+        AppendDigits(line, part.value, part.digits);
+        line += part.then;
+    }
     line += text;
     line += "\r\n";
     return line;
