@@ -288,8 +288,8 @@ TEST_F(NameCheckTest, CommandLineOptionsAndExitStatus)
     EXPECT_NE(unknown.err.find("unknown option '--jsn'"), std::string::npos);
     const CheckerRun nothing = RunWith({});
     EXPECT_EQ(nothing.status, 2);
-    EXPECT_EQ(nothing.out.rfind("Drop a name list, or the game's Data\\SFSE\\Plugins folder, onto this program's "
-                                "icon to check it.\n", 0), 0U) << nothing.out;
+    EXPECT_EQ(nothing.out.rfind("Drop a name list, or the game's folder (the one holding Starfield.exe), onto this "
+                                "program's icon to check it.\n", 0), 0U) << nothing.out;
     EXPECT_EQ(RunWith({"/?"}).status, 0);
     EXPECT_NE(RunWith({"/?"}).out.find("Problems (exit status 1):"), std::string::npos);
     EXPECT_EQ(RunWith({good}).status, 0);

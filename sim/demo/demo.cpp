@@ -4,7 +4,7 @@
 // standard input. scripts/demo.sh builds it and runs it through
 // scripts/demo-session.sh.
 //
-//   varnel_demo [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C] [--game-folder DIR]
+//   varnel_demo [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C] [--game-folder DIR [--keep-game-folder]]
 //
 // FOLDER holds FemaleNames.txt and MaleNames.txt (default: data). They and
 // Varnel.dll are copied into Data\SFSE\Plugins\ of a scratch game folder (DIR,
@@ -33,7 +33,7 @@ int RunDemo(const demo::Options& options)
     sim::StartRunningGame();
     demo::Session session;
     demo::AddReferences(session);
-    const demo::GameFolderGuard guard(options.gameFolder);
+    const demo::GameFolderGuard guard(options.gameFolder, options.keepGameFolder);
     const bool running = demo::StartHost(session, options, demo::PrepareGameFolder(options.names, options.plugins),
                                          demo::LoadedPlugins()) &&
                          demo::OpenConsole();

@@ -17,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path chosenGameFolder;
+bool keepGameFolder = false;
 
 fs::path GameFolder()
 {
@@ -34,7 +35,8 @@ void RemoveGameFolder()
     sim::UnloadPlugins(loadedPlugins);
     std::error_code ignored;
     fs::current_path(fs::temp_directory_path(ignored), ignored);
-    fs::remove_all(GameFolder(), ignored);
+    if (!keepGameFolder)
+        fs::remove_all(GameFolder(), ignored);
 }
 
 // Ctrl+C, Ctrl+Break or a closed console window: the folder goes, then the
@@ -55,10 +57,11 @@ fs::path ExeFolder()
 
 }  // namespace
 
-GameFolderGuard::GameFolderGuard(const std::optional<fs::path>& chosen)
+GameFolderGuard::GameFolderGuard(const std::optional<fs::path>& chosen, bool keep)
 {
     if (chosen)
         chosenGameFolder = fs::absolute(*chosen);
+    keepGameFolder = chosen && keep;
     SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
 }
 

@@ -12,9 +12,10 @@
 namespace demo {
 
 // Holds the game folder (`chosen`, or one in the temporary folder) for its
-// lifetime, and removes it when it ends or the console is interrupted.
+// lifetime, and removes it when it ends or the console is interrupted; with
+// `keep`, a chosen folder stays.
 struct GameFolderGuard {
-    explicit GameFolderGuard(const std::optional<std::filesystem::path>& chosen);
+    GameFolderGuard(const std::optional<std::filesystem::path>& chosen, bool keep);
     ~GameFolderGuard();
     GameFolderGuard(const GameFolderGuard&) = delete;
     GameFolderGuard& operator=(const GameFolderGuard&) = delete;

@@ -59,6 +59,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
         }
         if (argument == "--interactive") {
             options.interactive = true;
+        } else if (argument == "--keep-game-folder") {
+            options.keepGameFolder = true;
         } else if (argument == "--typed-input") {
             options.typedInput = true;
         } else if (argument == "--names") {

@@ -24,6 +24,7 @@ struct Options {
     std::string runtimeText = sim::RuntimeText();
     std::uint32_t runtime = sim::kGameRuntime;
     std::optional<std::filesystem::path> gameFolder;  // made and removed by scripts/demo-session.sh
+    bool keepGameFolder = false;  // the chosen game folder stays, as a player's installation, for the checker's tests
 };
 
 // The options of `arguments` (UTF-8); nullopt, with `problem` saying what is

@@ -3,6 +3,7 @@
 #include "command/messages.h"
 #include "log/log.h"
 #include "log/log_line.h"
+#include "log/log_openings.h"
 #include "names/list_file.h"
 #include "text/utf8.h"
 
@@ -63,7 +64,7 @@ std::string EmptyNameCause(const DisplayNameTrace& trace)
 
 std::string RenameText(const CommandWork& work)
 {
-    return LogText({"SetRandomName: ", work.formIdText, " is now ", Quoted(work.sNewName), ", line ",
+    return LogText({kLogRenamed, work.formIdText, " is now ", Quoted(work.sNewName), ", line ",
                     DecimalText(work.randomNumber), " of ", DecimalText(work.count.lines), " drawn from ",
                     ListPathText(work.fileName), "; script call ", Quoted(work.scriptCallLine)});
 }
@@ -91,7 +92,7 @@ std::string FailureText(const CommandWork& work, std::string_view consoleLine, s
     const std::string line = exceptionText.empty() ? std::string(consoleLine) : FillIn(consoleLine, {exceptionText});
     // A missing list shows two console lines: both are quoted.
     const bool twoLines = Reached(work, CommandStage::Counted) && work.count.missing;
-    std::string text = LogText({"SetRandomName failed: ", twoLines ? Quoted(TextOf(CommandMessage::ListMissing)) : "",
+    std::string text = LogText({kLogFailed, twoLines ? Quoted(TextOf(CommandMessage::ListMissing)) : "",
                                 twoLines ? " then " : "", Quoted(line)});
     if (work.stage == CommandStage::Started)
         AddFact(text, "no reference selected", "");

@@ -8,6 +8,7 @@
 #include "plugin/plugin_version.h"
 #include "log/log.h"
 #include "log/log_line.h"
+#include "log/log_openings.h"
 #include "text/utf8.h"
 
 #include <windows.h>
@@ -34,12 +35,12 @@ std::string HexText(std::uint64_t value, int digits)
 void LogInstallation(const Installation& installation)
 {
     if (installation.installed) {
-        Log(LogText({"SetRandomName installed in place of TogglePathLine: console command entry ",
+        Log(LogText({kLogInstalled,
                      DecimalText(static_cast<std::int64_t>(installation.index)), ", opcode ",
                      HexText(installation.opcode, 8)}));
         return;
     }
-    Log(LogText({"SetRandomName not installed: no \"", installation.missing, "\" among the ",
+    Log(LogText({kLogNotInstalled, installation.missing, "\" among the ",
                  DecimalText(static_cast<std::int64_t>(installation.entriesSearched)),
                  " entries of the console command table. Most likely another plugin has taken or renamed the command."}));
 }
@@ -64,12 +65,11 @@ void EmptyCallback(void* /*menu*/) {}
 
 void LogLoad(HMODULE game)
 {
-    Log(LogText({VARNEL_PLUGIN_NAME " " VARNEL_VERSION_TEXT " (Varnel.dll), built for Starfield " VARNEL_GAME_RUNTIME_TEXT
-                 ", loaded by the script extender; game image base ",
+    Log(LogText({VARNEL_PLUGIN_NAME " " VARNEL_VERSION_TEXT " (Varnel.dll), built for Starfield " VARNEL_GAME_RUNTIME_TEXT, kLogLoaded,
                  game != nullptr ? HexText(reinterpret_cast<std::uintptr_t>(game), 16) : "unknown"}));
 }
 
-void LogNotOffered(std::string_view why) { Log(LogText({why, ": SetRandomName will not be offered."})); }
+void LogNotOffered(std::string_view why) { Log(LogText({why, kLogNotOffered})); }
 
 bool LoadPlugin(const sfse::HostInterface* host)
 {
@@ -97,7 +97,7 @@ bool LoadPlugin(const sfse::HostInterface* host)
     // would never come: the load has failed, and the host must say so. Nothing
     // goes to interface 3 then, since the host frees a plugin that answers false.
     if (!messaging->registerListener(pluginHandle, "SFSE", &OnHostMessage)) {
-        LogNotOffered(LogText({"The script extender refused the listener of plugin handle ", DecimalText(pluginHandle),
+        LogNotOffered(LogText({kLogListenerRefused, DecimalText(pluginHandle),
                                ". The usual cause is plugins before Varnel.dll in Data\\SFSE\\Plugins that failed "
                                "to load (see sfse.txt in this folder)"}));
         return false;

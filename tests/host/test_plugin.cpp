@@ -14,17 +14,22 @@
 //                           TestPluginSeen;
 // TEST_PLUGIN_LATE_HANDLE   its listener asks the host for its plugin handle
 //                           when the host's first message comes;
-// TEST_PLUGIN_RAISES        its load call raises an exception of its own code.
+// TEST_PLUGIN_RAISES        its load call raises an exception of its own code;
+// TEST_PLUGIN_TAKES_COMMAND as another console-command plugin may, its load
+//                           call gives the game's TogglePathLine entry a name
+//                           of its own.
 
 // Its entry points are declared in the host's header and exported as a DLL
 // without any dllexport exports every global name.
 
+#include "sim/game/command_table.h"
 #include "sim/game/game_image.h"
 #include "src/plugin/host_api.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 
 #if defined(TEST_PLUGIN_INSPECTS)
 // What the plugin saw, read by the test through the export.
@@ -122,6 +127,20 @@ extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
     static_cast<void>(host);
     RaiseException(0xE0C0FFEE, 0, 0, nullptr);
     return true;
+#elif defined(TEST_PLUGIN_TAKES_COMMAND)
+    static_cast<void>(host);
+    static const char ownName[] = "AnotherPluginsCommand";
+    auto* entry = reinterpret_cast<std::uint8_t*>(GetModuleHandleW(nullptr)) + sim::kCommandTableOffset;
+    for (int i = 0; i < 2000; ++i, entry += sim::kCommandEntrySize) {
+        const char* name = nullptr;
+        std::memcpy(&name, entry + sim::kEntryNameAt, sizeof name);
+        if (name != nullptr && std::strcmp(name, "TogglePathLine") == 0) {
+            const char* renamed = ownName;
+            std::memcpy(entry + sim::kEntryNameAt, &renamed, sizeof renamed);
+            return true;
+        }
+    }
+    return false;
 #elif defined(TEST_PLUGIN_INSPECTS)
     savedHost = host;
     TestPluginSeen.hostVersion = host->hostVersion;

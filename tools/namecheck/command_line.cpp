@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "doctor.h"
+#include "installation.h"
 #include "list_findings.h"
 #include "list_fix.h"
 #include "list_report.h"
@@ -20,12 +22,18 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kDropHint =
-    "Drop a name list, or the game's Data\\SFSE\\Plugins folder, onto this program's icon to check it.\n\n";
+    "Drop a name list, or the game's folder (the one holding Starfield.exe), onto this program's icon to check it.\n\n";
 
 constexpr const char* kUsage =
-    "usage: Varnel_NameCheck [--json] LIST|FOLDER...\n"
+    "usage: Varnel_NameCheck [--json] [--logs LOGS] GAME|PLUGINS|sfse.txt|Varnel.log\n"
+    "       Varnel_NameCheck [--json] LIST|FOLDER...\n"
     "       Varnel_NameCheck --fix OUT [--force] LIST\n"
     "       Varnel_NameCheck --sample N LIST|FOLDER\n"
+    "Given the game's folder (holding Starfield.exe), its Data\\SFSE\\Plugins, or SFSE's sfse.txt or the\n"
+    "plugin's Varnel.log: why SetRandomName is missing or failing and what to do, from the plugin, SFSE's\n"
+    "log, the plugin's log and the lists; exit status 0 nothing stands in the way, 1 something does, 2 a\n"
+    "file could not be read. The logs are found in Documents\\My Games\\Starfield\\SFSE\\Logs (on Linux in\n"
+    "Steam's Proton prefix beside the game's steamapps\\common); --logs names that folder.\n"
     "Checks name lists as the plugin reads them: will every command show a name exactly as its line\n"
     "reads in an editor, each line as likely as the next? A FOLDER (such as the game's\n"
     "Data\\SFSE\\Plugins) stands for its FemaleNames.txt and MaleNames.txt. On Windows, drop lists or\n"
@@ -45,6 +53,7 @@ struct Options {
     bool force = false;
     bool help = false;
     std::optional<fs::path> fixOutput;
+    std::optional<fs::path> logs;
     std::optional<int> sample;
     std::vector<fs::path> lists;
     std::string problem;  // a usage error
@@ -68,8 +77,8 @@ bool TakeValue(Options& options, const std::vector<fs::path>& arguments, std::si
         return false;
     }
     const fs::path& value = arguments[++i];
-    if (option == "--fix") {
-        options.fixOutput = value;
+    if (option == "--fix" || option == "--logs") {
+        (option == "--fix" ? options.fixOutput : options.logs) = value;
         return true;
     }
     options.sample = SampleSize(PathText(value));
@@ -90,7 +99,7 @@ Options Parse(const std::vector<fs::path>& arguments)
             options.force = true;
         } else if (argument == "--help" || argument == "-h" || argument == "/?") {
             options.help = true;
-        } else if (argument == "--fix" || argument == "--sample") {
+        } else if (argument == "--fix" || argument == "--sample" || argument == "--logs") {
             if (!TakeValue(options, arguments, i))
                 return options;
         } else if (argument == "--") {
@@ -105,6 +114,8 @@ Options Parse(const std::vector<fs::path>& arguments)
     }
     if (options.lists.empty())
         options.problem = "no list named";
+    else if (options.logs && (options.lists.size() != 1 || !NamesInstallation(options.lists.front())))
+        options.problem = "--logs goes with one game folder, its Data\\SFSE\\Plugins, sfse.txt or Varnel.log";
     else if (options.fixOutput && options.sample)
         options.problem = "--fix and --sample go separately";
     else if (options.json && options.sample)
@@ -227,6 +238,11 @@ int RunNameCheck(const std::vector<fs::path>& arguments, std::ostream& out, std:
     }
     if (options.sample)
         return Sample(options.lists.front(), *options.sample, out);
+    if (!options.fixOutput && options.lists.size() == 1 && NamesInstallation(options.lists.front())) {
+        const Diagnosis diagnosis = Diagnose(FindInstallation(options.lists.front(), options.logs));
+        out << (options.json ? DiagnosisAsJson(diagnosis) : DiagnosisAsText(diagnosis));
+        return ExitStatusOf(diagnosis);
+    }
     if (options.fixOutput) {
         const FixOutcome fixed = FixList(options.lists.front(), *options.fixOutput, options.force);
         err << "Varnel_NameCheck: " << fixed.message << "\n";

@@ -109,12 +109,12 @@ std::string LinesText(const std::vector<std::int64_t>& lines)
     return text;
 }
 
-namespace {
-
 std::string Count(std::int64_t count, const char* one, const char* many)
 {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
+
+namespace {
 
 std::string Percent(std::int64_t part, std::int64_t whole)
 {

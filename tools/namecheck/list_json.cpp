@@ -9,28 +9,6 @@ namespace varnel {
 
 namespace {
 
-// JSON strings are valid UTF-8: malformed bytes become U+FFFD, and the
-// report's "replacedInvalidUtf8" says so.
-std::string JsonString(const std::string& text, bool& replaced)
-{
-    std::string json = "\"";
-    for (const char c : ValidUtf8(text, replaced)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            const char* hex = "0123456789abcdef";
-            json += "\\u00";
-            json += hex[byte >> 4];
-            json += hex[byte & 0xF];
-        } else {
-            json += c;
-        }
-    }
-    return json + "\"";
-}
-
 std::string JsonList(const std::vector<std::string>& names, std::size_t shown, bool& replaced)
 {
     std::string json = "[";

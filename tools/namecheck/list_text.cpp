@@ -51,6 +51,26 @@ std::string ValidUtf8(std::string_view text, bool& replaced)
     return out;
 }
 
+std::string JsonString(const std::string& text, bool& replaced)
+{
+    std::string json = "\"";
+    for (const char c : ValidUtf8(text, replaced)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            const char* hex = "0123456789abcdef";
+            json += "\\u00";
+            json += hex[byte >> 4];
+            json += hex[byte & 0xF];
+        } else {
+            json += c;
+        }
+    }
+    return json + "\"";
+}
+
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
 {
     std::string out;

@@ -34,6 +34,10 @@ std::string ShownPath(std::string_view path);
 // is set when one was.
 std::string ValidUtf8(std::string_view text, bool& replaced);
 
+// The text as a JSON string. JSON strings are valid UTF-8: malformed bytes
+// become U+FFFD, and `replaced` is set when one did.
+std::string JsonString(const std::string& text, bool& replaced);
+
 // UTF-16 bytes (no mark) to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 

@@ -1,0 +1,47 @@
+#pragma once
+
+// The checker given a player's installation rather than lists: why
+// SetRandomName is missing or failing, and what to do. One verdict with its
+// action first, then each fact it rests on with where it was read.
+
+#include "installation.h"
+#include "list_report.h"
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+enum class Standing {
+    Clear,    // nothing stands in the way of the command: exit status 0
+    Blocked,  // something does: 1
+    Unknown,  // a file that would settle it could not be read: 2
+};
+
+struct Fact {
+    std::string about;  // "Varnel.dll", "sfse.txt", ...
+    std::string text;
+    std::string from;   // the file or folder it was read from
+};
+
+struct Diagnosis {
+    Standing standing = Standing::Clear;
+    std::string key;      // the verdict's name in the JSON
+    std::string verdict;
+    std::string action;
+    std::vector<Fact> facts;
+    std::vector<ListReport> lists;
+};
+
+Diagnosis Diagnose(const Installation& installation);
+
+std::string DiagnosisAsText(const Diagnosis& diagnosis);
+std::string DiagnosisAsJson(const Diagnosis& diagnosis);
+
+// Exit status 0, 1 or 2 as Standing says.
+int ExitStatusOf(const Diagnosis& diagnosis);
+
+}  // namespace varnel

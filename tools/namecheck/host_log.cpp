@@ -1,0 +1,148 @@
+#include "host_log.h"
+
+#include "list_text.h"
+
+#include <algorithm>
+#include <regex>
+#include <sstream>
+#include <string_view>
+
+namespace varnel {
+
+namespace {
+
+// The host's format strings at 0.2.17: "SFSE runtime: initialize (version =
+// %d.%d.%d %08X %04d-%02d-%02d %02d:%02d:%02d, os = %s)", "plugin directory =
+// %s", "checking plugin %s", "exception occurred while loading plugins",
+// "plugin %s (%08X %s %08X) %s (handle %d)" for a plugin that loaded and
+// "plugin %s (%08X %s %08X) %s %d (handle %d)" for one that failed,
+// "init complete".
+constexpr std::string_view kStart = "SFSE runtime: initialize (version = ";
+constexpr std::string_view kPluginDirectory = "plugin directory = ";
+constexpr std::string_view kChecking = "checking plugin ";
+constexpr std::string_view kScanException = "exception occurred while loading plugins";
+constexpr std::string_view kInitComplete = "init complete";
+constexpr std::string_view kLoadedCorrectly = "loaded correctly";
+constexpr std::string_view kNoVersionData = "no version data";
+
+const std::regex& StartPattern()
+{
+    static const std::regex pattern(R"(^SFSE runtime: initialize \(version = (\d+\.\d+\.\d+) ([0-9A-F]{8}) )");
+    return pattern;
+}
+
+const std::regex& PluginPattern()
+{
+    static const std::regex pattern(R"(^plugin (.+?) \([0-9A-F]{8} (.*) ([0-9A-F]{8})\) (.+?) \(handle -?\d+\)$)");
+    return pattern;
+}
+
+void ReadStart(const std::string& line, HostLog& log)
+{
+    std::smatch match;
+    if (!std::regex_search(line, match, StartPattern()))
+        return;
+    log.hostVersion = match[1];
+    log.runtime = static_cast<std::uint32_t>(std::stoul(match[2], nullptr, 16));
+}
+
+// "disabled, fatal error occurred while loading plugin 0": the reason, then its code.
+void SplitOutcome(const std::string& outcome, HostPluginLine& plugin)
+{
+    plugin.loaded = outcome == kLoadedCorrectly;
+    if (plugin.loaded)
+        return;
+    const std::size_t blank = outcome.rfind(' ');
+    const bool coded = blank != std::string::npos &&
+                       std::all_of(outcome.begin() + static_cast<long>(blank) + 1, outcome.end(),
+                                   [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
+    plugin.reason = coded ? outcome.substr(0, blank) : outcome;
+    plugin.code = coded ? outcome.substr(blank + 1) : "";
+    plugin.inBox = plugin.reason != kNoVersionData;
+}
+
+bool ReadPluginLine(const std::string& line, std::size_t number, HostLog& log)
+{
+    std::smatch match;
+    if (!std::regex_match(line, match, PluginPattern()))
+        return false;
+    HostPluginLine plugin;
+    plugin.lineNumber = number;
+    plugin.file = match[1];
+    plugin.name = match[2];
+    plugin.pluginVersion = static_cast<std::uint32_t>(std::stoul(match[3], nullptr, 16));
+    SplitOutcome(match[4], plugin);
+    log.plugins.push_back(std::move(plugin));
+    return true;
+}
+
+void ReadLine(const std::string& line, std::size_t number, HostLog& log)
+{
+    if (line.starts_with(kPluginDirectory))
+        log.pluginDirectory = line.substr(kPluginDirectory.size());
+    else if (line.starts_with(kChecking))
+        log.checked.push_back(line.substr(kChecking.size()));
+    else if (line == kScanException && !log.checked.empty())
+        log.scanStoppedBy = log.checked.back();
+    else if (line == kInitComplete)
+        log.complete = true;
+    else
+        ReadPluginLine(line, number, log);
+}
+
+bool SameFileName(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+}  // namespace
+
+HostLog ReadHostLog(const std::filesystem::path& path)
+{
+    HostLog log;
+    log.path = path;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return log;
+    log.written = std::filesystem::last_write_time(path, error);
+    const std::optional<std::string> bytes =
+        std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt;
+    if (!bytes) {
+        log.state = HostLogState::Unreadable;
+        return log;
+    }
+    log.state = std::string_view(*bytes).starts_with(kStart) ? HostLogState::Read : HostLogState::NotHostLog;
+    std::istringstream lines(*bytes);
+    std::size_t number = 0;
+    for (std::string line; log.state == HostLogState::Read && std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (++number == 1)
+            ReadStart(line, log);
+        else
+            ReadLine(line, number, log);
+    }
+    return log;
+}
+
+const HostPluginLine* LineOf(const HostLog& log, const std::string& file)
+{
+    const auto found = std::find_if(log.plugins.rbegin(), log.plugins.rend(),
+                                    [&](const HostPluginLine& plugin) { return SameFileName(plugin.file, file); });
+    return found == log.plugins.rend() ? nullptr : &*found;
+}
+
+std::vector<HostPluginLine> FailuresBefore(const HostLog& log, std::size_t before)
+{
+    std::vector<HostPluginLine> failures;
+    for (const auto& plugin : log.plugins) {
+        if (plugin.lineNumber < before && plugin.inBox)
+            failures.push_back(plugin);
+    }
+    return failures;
+}
+
+}  // namespace varnel

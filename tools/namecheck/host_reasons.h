@@ -1,0 +1,25 @@
+#pragma once
+
+// Each reason the script extender gives for a plugin in sfse.txt and its
+// box, what it means for this plugin and what to do: the one table the
+// README's players' section shows and the checker answers from.
+
+#include <cstddef>
+
+namespace varnel {
+
+struct HostReason {
+    const char* reason;  // as the host writes it
+    const char* action;  // its meaning, and what to do
+};
+
+extern const HostReason kHostReasons[];
+extern const std::size_t kHostReasonCount;
+
+// The row of `reason`, or null for a reason the table does not know.
+const HostReason* FindHostReason(const char* reason);
+
+// The reason of a scan stopped by a file: a line of its own.
+inline constexpr const char* kScanStopped = "exception occurred while loading plugins";
+
+}  // namespace varnel

@@ -1,0 +1,198 @@
+#include "installation.h"
+
+#include "host_log.h"
+#include "list_report.h"
+
+#include <algorithm>
+
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <shlobj.h>
+#endif
+
+namespace varnel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Starfield's Steam app id: Proton keeps its Windows prefix under it.
+constexpr const char* kSteamAppId = "1716740";
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return text;
+}
+
+bool NamedLike(const fs::path& path, const std::string& name) { return Lower(PathText(path.filename())) == Lower(name); }
+
+bool Exists(const fs::path& path)
+{
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+bool IsFolder(const fs::path& path)
+{
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+// The folder without a closing separator, so that its name is its last part.
+fs::path Tidy(const fs::path& path)
+{
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    if (error)
+        absolute = path;
+    return absolute.has_filename() ? absolute : absolute.parent_path();
+}
+
+bool IsPluginFolder(const fs::path& folder)
+{
+    return NamedLike(folder, "Plugins") && NamedLike(folder.parent_path(), "SFSE") &&
+           NamedLike(folder.parent_path().parent_path(), "Data");
+}
+
+fs::path MyGamesLogsBelow(const fs::path& documents) { return documents / "My Games" / "Starfield" / "SFSE" / "Logs"; }
+
+#if defined(_WIN32)
+std::optional<fs::path> DocumentsLogs()
+{
+    PWSTR documents = nullptr;
+    const bool found = SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &documents));
+    std::optional<fs::path> logs;
+    if (found)
+        logs = MyGamesLogsBelow(documents);
+    CoTaskMemFree(documents);
+    return logs;
+}
+#endif
+
+// Proton's prefix of Starfield, for a game folder under steamapps/common.
+std::optional<fs::path> ProtonLogs(const fs::path& game)
+{
+    const fs::path steamapps = game.parent_path().parent_path();
+    if (!NamedLike(game.parent_path(), "common") || !NamedLike(steamapps, "steamapps"))
+        return std::nullopt;
+    const fs::path user = steamapps / "compatdata" / kSteamAppId / "pfx" / "drive_c" / "users" / "steamuser";
+    for (const char* documents : {"Documents", "My Documents"}) {
+        if (IsFolder(user / documents))
+            return MyGamesLogsBelow(user / documents);
+    }
+    return MyGamesLogsBelow(user / "Documents");
+}
+
+void FindLogs(Installation& installation, const std::optional<fs::path>& logs)
+{
+    if (logs) {
+        installation.logsFolder = Tidy(*logs);
+        installation.logsFoundBy = "named with --logs";
+        return;
+    }
+    if (installation.gameFolder) {
+        if (auto proton = ProtonLogs(*installation.gameFolder)) {
+            installation.logsFolder = std::move(proton);
+            installation.logsFoundBy = "Steam's Proton prefix of Starfield (app " + std::string(kSteamAppId) + ")";
+            return;
+        }
+    }
+#if defined(_WIN32)
+    installation.logsFolder = DocumentsLogs();
+    installation.logsFoundBy = "the Documents folder";
+#endif
+}
+
+// Where players put the plugin by mistake: Documents' own Data folder
+// (which the game reads for other files), a Data inside Data, a Plugins
+// inside Plugins, and the folders on the way.
+void FindStrayCopies(Installation& installation)
+{
+    std::vector<fs::path> places;
+    if (installation.logsFolder) {
+        const fs::path myGames = installation.logsFolder->parent_path().parent_path();
+        places.push_back(myGames / "Data" / "SFSE" / "Plugins");
+        places.push_back(myGames / "Data");
+    }
+    if (installation.gameFolder) {
+        const fs::path& game = *installation.gameFolder;
+        for (const fs::path& place : {game, game / "Data", game / "Data" / "SFSE", game / "Data" / "Data" / "SFSE" / "Plugins",
+                                      game / "Data" / "SFSE" / "Plugins" / "Plugins"})
+            places.push_back(place);
+    }
+    for (const auto& place : places) {
+        if (Exists(place / kPluginDll))
+            installation.strayCopies.push_back(place / kPluginDll);
+    }
+}
+
+void SetGameFolder(Installation& installation, const fs::path& game)
+{
+    installation.gameFolder = game;
+    installation.pluginFolder = game / "Data" / "SFSE" / "Plugins";
+}
+
+}  // namespace
+
+bool NamesInstallation(const fs::path& argument)
+{
+    const fs::path path = Tidy(argument);
+    if (IsFolder(path))
+        return Exists(path / kGameExecutable) || IsPluginFolder(path);
+    return NamedLike(path, kHostLogFile) || NamedLike(path, "Varnel.log");
+}
+
+Installation FindInstallation(const fs::path& argument, const std::optional<fs::path>& logs)
+{
+    Installation installation;
+    const fs::path path = Tidy(argument);
+    if (IsFolder(path) && IsPluginFolder(path) && !Exists(path / kGameExecutable)) {
+        SetGameFolder(installation, path.parent_path().parent_path().parent_path());
+    } else if (IsFolder(path)) {
+        SetGameFolder(installation, path);
+    } else {
+        installation.logsFolder = path.parent_path();
+        installation.logsFoundBy = "the folder of the log named";
+        // The folder the script extender scanned, when it is on this machine.
+        const HostLog host = ReadHostLog(path.parent_path() / kHostLogFile);
+        const auto scanned = LocalPathOf(host.pluginDirectory, installation);
+        if (scanned && IsFolder(*scanned))
+            SetGameFolder(installation, Tidy(*scanned).parent_path().parent_path().parent_path());
+    }
+    if (!installation.logsFolder || logs)
+        FindLogs(installation, logs);
+    FindStrayCopies(installation);
+    return installation;
+}
+
+std::optional<fs::path> LocalPathOf(const std::string& windowsPath, const Installation& installation)
+{
+    if (windowsPath.size() < 3 || windowsPath[1] != ':' || windowsPath[2] != '\\')
+        return std::nullopt;
+#if defined(_WIN32)
+    (void)installation;
+    return fs::u8path(windowsPath);
+#else
+    std::string rest = windowsPath.substr(3);
+    std::replace(rest.begin(), rest.end(), '\\', '/');
+    const char drive = Lower(windowsPath.substr(0, 1))[0];
+    if (drive == 'z')
+        return fs::path("/") / fs::u8path(rest);
+    for (fs::path up = installation.logsFolder.value_or(fs::path()); up.has_relative_path(); up = up.parent_path()) {
+        if (drive == 'c' && up.filename() == "drive_c")
+            return up / fs::u8path(rest);
+    }
+    return std::nullopt;
+#endif
+}
+
+bool SamePlace(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error);
+}
+
+}  // namespace varnel

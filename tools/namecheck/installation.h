@@ -1,0 +1,42 @@
+#pragma once
+
+// Where a player's installation keeps what the checker reads: the game's
+// folder (the one holding Starfield.exe), its Data\SFSE\Plugins, and the
+// logs folder the script extender and the plugin write to.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+inline constexpr const char* kGameExecutable = "Starfield.exe";
+inline constexpr const char* kPluginDll = "Varnel.dll";
+
+struct Installation {
+    std::optional<std::filesystem::path> gameFolder;
+    std::optional<std::filesystem::path> pluginFolder;  // the game folder's Data\SFSE\Plugins
+    std::optional<std::filesystem::path> logsFolder;
+    std::string logsFoundBy;   // how the logs folder was found, for the report
+    std::vector<std::filesystem::path> strayCopies;  // Varnel.dll where the game never looks
+};
+
+// True when `argument` names an installation rather than name lists: a
+// folder holding Starfield.exe, a folder ending in Data\SFSE\Plugins, or a
+// file named sfse.txt or Varnel.log.
+bool NamesInstallation(const std::filesystem::path& argument);
+
+// The installation `argument` belongs to; `logs` (--logs FOLDER) overrides
+// the logs folder's lookup.
+Installation FindInstallation(const std::filesystem::path& argument, const std::optional<std::filesystem::path>& logs);
+
+// The local path of a Windows path written in a log: itself on Windows; on
+// Linux a Z: path (Wine's view of /) or, for a log in a Wine prefix, a C:
+// path within its drive_c. Nullopt when it has no local path.
+std::optional<std::filesystem::path> LocalPathOf(const std::string& windowsPath, const Installation& installation);
+
+// `a` and `b` are the same existing folder or file.
+bool SamePlace(const std::filesystem::path& a, const std::filesystem::path& b);
+
+}  // namespace varnel
