@@ -22,6 +22,15 @@ constexpr std::size_t kFailuresShown = 3;
 
 std::string Shown(const fs::path& path) { return ShownPath(PathText(path)); }
 
+// An action as a sentence: the findings table's and the host table's begin
+// in lower case, after a colon of their own.
+std::string Sentence(std::string text)
+{
+    if (!text.empty() && text.front() >= 'a' && text.front() <= 'z')
+        text.front() = static_cast<char>(text.front() - 'a' + 'A');
+    return text.empty() || text.back() == '.' ? text : text + ".";
+}
+
 // The first verdict given stands: the checks run in the order the game
 // meets them, so the first thing in the way is the one named.
 void Decide(Diagnosis& diagnosis, Standing standing, const char* key, std::string verdict, std::string action)
@@ -30,8 +39,8 @@ void Decide(Diagnosis& diagnosis, Standing standing, const char* key, std::strin
         return;
     diagnosis.standing = standing;
     diagnosis.key = key;
-    diagnosis.verdict = std::move(verdict);
-    diagnosis.action = std::move(action);
+    diagnosis.verdict = Sentence(std::move(verdict));
+    diagnosis.action = Sentence(std::move(action));
 }
 
 void Note(Diagnosis& diagnosis, const char* about, std::string text, const fs::path& from)
@@ -234,13 +243,16 @@ void CheckPluginLog(const Installation& installation, const PluginLog& log, cons
                "Only one plugin can have TogglePathLine: remove the other plugin, or this one.");
     } else if (log.installed) {
         Note(diagnosis, kPluginLogFile, *log.installed, log.path);
-    } else if (log.loaded) {
+    } else if (log.loaded && !log.notOffered) {
         Note(diagnosis, kPluginLogFile, "no take-over line: the game was closed before its data had loaded", log.path);
     }
-    Note(diagnosis, kPluginLogFile,
-         Count(static_cast<std::int64_t>(log.renamed), "command", "commands") + " gave a name, " +
-             std::to_string(log.failures.size()) + " failed",
-         log.path);
+    if (log.renamed + log.failures.size() == 0)
+        Note(diagnosis, kPluginLogFile, "no SetRandomName command was run", log.path);
+    else
+        Note(diagnosis, kPluginLogFile,
+             Count(static_cast<std::int64_t>(log.renamed), "command", "commands") + " gave a name, " +
+                 std::to_string(log.failures.size()) + " failed",
+             log.path);
     for (std::size_t i = log.failures.size() > kFailuresShown ? log.failures.size() - kFailuresShown : 0; i < log.failures.size(); ++i)
         Note(diagnosis, kPluginLogFile, log.failures[i], log.path);
     if (log.lastCommandFailed)
