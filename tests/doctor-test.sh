@@ -73,7 +73,7 @@ expect well "FemaleNames.txt: 2 lines, 2 names"
 play runtime --names "$work/lists" --runtime 1.15.222
 check runtime 1
 expect runtime "SFSE did not load Varnel.dll: disabled, incompatible with current version of the game."
-expect runtime "To do: your game is not runtime 1.15.216"
+expect runtime "To do: Your game is not runtime 1.15.216"
 expect runtime "the game is 1.15.222; Varnel.dll is built for 1.15.216"
 
 play failing --names "$work/lists" --plugins "$work/given-failing"

@@ -1,7 +1,11 @@
 #include "command_line.h"
+#include "doctor.h"
+#include "host_reasons.h"
+#include "installation.h"
 #include "list_report.h"
 #include "list_text.h"
 #include "names/name_list.h"
+#include "plugin_file.h"
 #include "support/failing_allocator.h"
 #include "support/scratch_folder.h"
 
@@ -12,6 +16,7 @@
 #endif
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -593,3 +598,377 @@ TEST(NameCheckText, PathsAreShownAsWritten)
 }
 
 }  // namespace
+
+// ---- A player's installation ----
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Put(std::string& bytes, std::size_t at, std::uint32_t value, std::size_t size = 4)
+{
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+// A version record by its offsets: format 1, the version, the name, one
+// game runtime.
+std::string Record(const std::string& name, std::uint32_t version, std::uint32_t runtime)
+{
+    std::string record(604, '\0');
+    Put(record, 0x000, 1);
+    Put(record, 0x004, version);
+    record.replace(0x008, name.size(), name);
+    Put(record, 0x210, runtime);
+    return record;
+}
+
+// The smallest x64 DLL a host reads: DOS header, PE header, one section at
+// RVA 0x1000 (file offset 0x200) holding the export directory, one function
+// named `exported` whose bytes are `payload`. No export table when
+// `exported` is empty; `cutAt` ends the file early.
+std::string MiniDll(std::uint16_t machine, const std::string& exported, const std::string& payload,
+                    std::size_t cutAt = SIZE_MAX)
+{
+    std::string bytes(0x1200, '\0');
+    bytes.replace(0, 2, "MZ");
+    Put(bytes, 0x3C, 0x40);
+    bytes.replace(0x40, 4, std::string("PE\0\0", 4));
+    Put(bytes, 0x44, machine, 2);
+    Put(bytes, 0x46, 1, 2);        // one section
+    Put(bytes, 0x54, 0xF0, 2);     // optional header size
+    Put(bytes, 0x58, 0x20B, 2);    // PE32+
+    const std::size_t section = 0x58 + 0xF0;
+    bytes.replace(section, 6, ".edata");
+    Put(bytes, section + 8, 0x1000);   // virtual size
+    Put(bytes, section + 12, 0x1000);  // RVA
+    Put(bytes, section + 16, 0x1000);  // raw size
+    Put(bytes, section + 20, 0x200);   // file offset
+    if (!exported.empty()) {
+        Put(bytes, 0xC8, 0x1000);  // export table entry
+        Put(bytes, 0x200 + 20, 1);
+        Put(bytes, 0x200 + 24, 1);
+        Put(bytes, 0x200 + 28, 0x1040);
+        Put(bytes, 0x200 + 32, 0x1044);
+        Put(bytes, 0x200 + 36, 0x1048);
+        Put(bytes, 0x240, 0x1100);  // the function
+        Put(bytes, 0x244, 0x1050);  // its name
+        bytes.replace(0x250, exported.size(), exported);
+        bytes.replace(0x300, payload.size(), payload);
+    }
+    return bytes.substr(0, cutAt);
+}
+
+constexpr std::uint32_t kRuntime11516 = 0x010F0D80;
+const std::string kVarnel = "Varnel - SFSE Plugin by Dorrik";
+
+void WriteFile(const fs::path& path, const std::string& bytes)
+{
+    if (path.has_parent_path())
+        fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The Windows path of a local one, as the game would write it in a log.
+std::string WindowsPathOf(const fs::path& path)
+{
+#if defined(_WIN32)
+    return PathText(fs::absolute(path));
+#else
+    std::string text = "Z:" + fs::absolute(path).string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+#endif
+}
+
+// Lines as the host writes them: its format strings at 0.2.17 filled in,
+// each ended by CR LF (its log is a text-mode file).
+std::string HostLines(const std::vector<std::string>& lines, const std::string& runtime = "010F0D80")
+{
+    std::string text = "SFSE runtime: initialize (version = 0.2.17 " + runtime +
+                       " 2026-12-10 10:00:00, os = 10.0 (19045))\r\n"
+                       "imagebase = 0000000140000000\r\nreloc mgr imagebase = 0000000140000000\r\n";
+    for (const auto& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+// Lines as the plugin writes them, each stamped.
+std::string PluginLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const auto& line : lines)
+        text += "2026-12-10 10:00:01.250 " + line + "\r\n";
+    return text;
+}
+
+const std::string kVarnelLine = "plugin Varnel.dll (00000001 " + kVarnel + " 02060000) ";
+const std::string kLoadedLine = kVarnelLine + "loaded correctly (handle 1)";
+const std::string kLoadLine = kVarnel + " 2.6.0.0 (Varnel.dll), built for Starfield 1.15.216, loaded by the script "
+                                        "extender; game image base 0x0000000140000000";
+const std::string kInstalledLine =
+    "SetRandomName installed in place of TogglePathLine: console command entry 7, opcode 0x00000107";
+
+class InstallationTest : public NameCheckTest {
+protected:
+    void SetUp() override
+    {
+        NameCheckTest::SetUp();
+        plugins_ = fs::path("Game") / "Data" / "SFSE" / "Plugins";
+        WriteFile("Game/Starfield.exe", "MZ");
+        WriteFile(plugins_ / "Varnel.dll", MiniDll(0x8664, "SFSEPlugin_Version", Record(kVarnel, 0x02060000, kRuntime11516)));
+        WriteFile(plugins_ / "FemaleNames.txt", "Anna\r\nBeth\r\n");
+        WriteFile(plugins_ / "MaleNames.txt", "Carl\r\nDov\r\n");
+        fs::create_directories("Logs");
+    }
+
+    // The checker's text and its JSON verdict for the game folder.
+    struct Answer {
+        int status;
+        std::string text;
+        std::string json;
+    };
+    static Answer Ask(const fs::path& given = "Game")
+    {
+        const CheckerRun text = RunWith({"--logs", "Logs", given});
+        const CheckerRun json = RunWith({"--json", "--logs", "Logs", given});
+        EXPECT_EQ(text.status, json.status);
+        return {text.status, text.out, json.out};
+    }
+
+    std::string ScannedLine() const
+    {
+        return "scanning plugin directory " + WindowsPathOf(plugins_) + "\\";
+    }
+
+    fs::path plugins_;
+};
+
+bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+// Each row: what the logs hold, and the verdict the checker draws from them.
+TEST_F(InstallationTest, EachCaseOfTheLogsGetsItsVerdictAndItsAction)
+{
+    const std::string dirLine = "plugin directory = " + WindowsPathOf(plugins_) + "\\";
+    const std::string otherFolder = "C:\\Users\\Zo\xC3\xAB\\Desktop\\Data\\SFSE\\Plugins\\FemaleNames.txt";
+    const std::string ownList = WindowsPathOf(plugins_ / "FemaleNames.txt");
+    const std::string missingFailure = "SetRandomName failed: \"Error: name database file couldn't be found in "
+                                       "./Data/SFSE/Plugins. Aborting function call.\" then \"Error: int 'NameCount' "
+                                       "is out of range. Aborting function call.\"; type code 75; reference 0001A2B3; "
+                                       "argument \"female\"; list ";
+    struct Row {
+        const char* what;
+        std::optional<std::string> hostLog;    // nullopt: no sfse.txt
+        std::optional<std::string> pluginLog;  // nullopt: no Varnel.log
+        int status;
+        const char* key;
+        std::vector<std::string> said;
+    };
+    const std::vector<Row> rows = {
+        {"all well", HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", "preinit complete",
+                                "loading plugin \"" + kVarnel + "\"", "registering plugin listener for SFSE at 1 of 1",
+                                kLoadedLine, "init complete"}),
+         PluginLines({kLoadLine, "Listening to the script extender's messages (plugin handle 1)", kInstalledLine,
+                      "SetRandomName: 0001A2B3 is now \"Anna\", line 1 of 2 drawn from " + ownList +
+                          "; script call \"CGF \\\"Varnel.RenameRefFromCachedData\\\" 0001A2B3\""}),
+         0, "all-well", {"Nothing stands in the way of SetRandomName.", "1 command gave a name, 0 failed"}},
+        {"another game version; the plugin's log is an older start's",
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll",
+                    kVarnelLine + "disabled, incompatible with current version of the game 0 (handle 0)", "preinit complete",
+                    "init complete"}, "010F0DE0"),
+         PluginLines({kLoadLine, "SetRandomName not installed: no \"TogglePathLine\" among the 3 entries"}), 1,
+         "host-refused",
+         {"SFSE did not load Varnel.dll: disabled, incompatible with current version of the game.",
+          "To do: Your game is not runtime 1.15.216", "the game is 1.15.222; Varnel.dll is built for 1.15.216",
+          "from an earlier game start", "the box \"SFSE Plugin Loader\" listed Varnel.dll: disabled, incompatible"}},
+        {"Windows could not load it",
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll",
+                    "plugin Varnel.dll (00000000  00000000) couldn't load plugin 193 (handle 0)", "preinit complete",
+                    "init complete"}),
+         std::nullopt, 1, "host-refused", {"SFSE did not load Varnel.dll: couldn't load plugin.", "tick Unblock", "line 7: Varnel.dll couldn't load plugin 193"}},
+        {"plugins before it failed; its listener was refused this start",
+         HostLines({dirLine, ScannedLine(), "checking plugin alpha.dll", "checking plugin beta.dll",
+                    "checking plugin Varnel.dll", "plugin beta.dll (00000001 Beta 01000000) no version data 0 (handle 0)",
+                    "preinit complete", "loading plugin \"Alpha\"",
+                    "plugin alpha.dll (00000001 Alpha 01000000) disabled, fatal error occurred while loading plugin 0 (handle 1)",
+                    "loading plugin \"" + kVarnel + "\"", "registering plugin listener for SFSE at 2 of 1",
+                    kVarnelLine + "reported as incompatible during load 0 (handle 2)", "init complete"}),
+         PluginLines({kLoadLine, "The script extender refused the listener of plugin handle 2. The usual cause is "
+                                 "plugins before Varnel.dll in Data\\SFSE\\Plugins that failed to load (see sfse.txt in "
+                                 "this folder): SetRandomName will not be offered."}),
+         1, "host-refused",
+         {"To do: Update or remove the plugins that failed before it (alpha.dll: disabled, fatal error occurred while "
+          "loading plugin), then start the game again.",
+          "The script extender refused the listener of plugin handle 2."}},
+        {"a DLL stopped the scan",
+         HostLines({dirLine, ScannedLine(), "checking plugin Helper.dll", "exception occurred while loading plugins",
+                    "preinit complete", "init complete"}),
+         std::nullopt, 1, "scan-stopped",
+         {"Helper.dll stopped SFSE's scan before it reached Varnel.dll.", "To do: Remove Helper.dll from Data\\SFSE\\Plugins"}},
+        {"the scanned folder had no Varnel.dll",
+         HostLines({dirLine, ScannedLine(), "checking plugin Other.dll", "preinit complete",
+                    "init complete"}),
+         std::nullopt, 1, "plugin-not-scanned", {"SFSE did not find Varnel.dll in the folder it scanned"}},
+        {"another plugin holds the command",
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", kLoadedLine, "init complete"}),
+         PluginLines({kLoadLine, "SetRandomName not installed: no \"TogglePathLine\" among the 2874 entries of the "
+                                 "console command table. Most likely another plugin has taken or renamed the command."}),
+         1, "command-taken", {"SetRandomName did not take over TogglePathLine", "among the 2874 entries"}},
+        {"the game was started from another folder",
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", kLoadedLine, "init complete"}),
+         PluginLines({kLoadLine, kInstalledLine, missingFailure + otherFolder + " (missing); NameCount 0"}), 1,
+         "other-working-folder",
+         {"The game looked for its lists in C:\\Users\\Zo\xC3\xAB\\Desktop\\Data\\SFSE\\Plugins, not in ",
+          "1 failed"}},
+        {"a missing list in the game's own folder goes to the list's verdict",
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", kLoadedLine, "init complete"}),
+         PluginLines({kLoadLine, kInstalledLine, missingFailure + ownList + " (missing); NameCount 0"}), 0, "all-well",
+         {"(missing); NameCount 0"}},
+        {"no sfse.txt", std::nullopt, std::nullopt, 1, "sfse-not-run", {"the game has not been started through SFSE"}},
+        // Reading errors: never a verdict on the plugin.
+        {"sfse.txt ends while the host starts",
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll"}), std::nullopt, 2, "sfse-cut",
+         {"sfse.txt ends before SFSE's start-up did", "ends before \"init complete\""}},
+        {"an empty sfse.txt", "", std::nullopt, 2, "sfse-not-a-log", {"sfse.txt is not a log SFSE wrote."}},
+        {"a Varnel.log cut in its last line",
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", kLoadedLine, "init complete"}),
+         PluginLines({kLoadLine, kInstalledLine}) + "2026-12-10 10:00:02.000 SetRandomName fa", 0, "all-well",
+         {"its last line is cut off"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove("Logs/sfse.txt");
+        fs::remove("Logs/Varnel.log");
+        if (row.hostLog)
+            WriteFile("Logs/sfse.txt", *row.hostLog);
+        if (row.pluginLog)
+            WriteFile("Logs/Varnel.log", *row.pluginLog);
+        // The plugin was installed before the game last ran.
+        fs::last_write_time(plugins_ / "Varnel.dll", fs::file_time_type::clock::now() - std::chrono::hours(1));
+        const Answer answer = Ask();
+        EXPECT_EQ(answer.status, row.status) << answer.text;
+        EXPECT_TRUE(Holds(answer.json, std::string("{\"verdict\": \"") + row.key + "\", \"status\": " +
+                                           std::to_string(row.status) + ", ")) << answer.json;
+        for (const auto& said : row.said)
+            EXPECT_TRUE(Holds(answer.text, said)) << said << "\n" << answer.text;
+    }
+}
+
+TEST_F(InstallationTest, PluginFileIsReadAsTheHostReadsIt)
+{
+    const std::string record = Record(kVarnel, 0x02060000, kRuntime11516);
+    struct Row {
+        const char* what;
+        std::string bytes;
+        PluginFileState state;
+    };
+    const std::vector<Row> rows = {
+        {"a text file", "Anna\r\n", PluginFileState::NotADll},
+        {"a 32-bit DLL", MiniDll(0x014C, "SFSEPlugin_Version", record), PluginFileState::Not64Bit},
+        {"no export table", MiniDll(0x8664, "", record), PluginFileState::NoExports},
+        {"other exports", MiniDll(0x8664, "SFSEPlugin_Load", record), PluginFileState::NoRecord},
+        {"a name that only begins alike", MiniDll(0x8664, "SFSEPlugin_VersionX", record), PluginFileState::NoRecord},
+        {"a record cut by the file's end", MiniDll(0x8664, "SFSEPlugin_Version", record, 0x300 + 0x200), PluginFileState::NoRecord},
+        {"a header cut short", MiniDll(0x8664, "SFSEPlugin_Version", record, 0x50), PluginFileState::NotADll},
+        {"the record", MiniDll(0x8664, "SFSEPlugin_Version", record), PluginFileState::Read},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteFile("Some.dll", row.bytes);
+        EXPECT_EQ(ReadPluginFile("Some.dll").state, row.state);
+    }
+    const PluginFile read = ReadPluginFile(plugins_ / "Varnel.dll");
+    EXPECT_TRUE(IsThisPlugin(read.record));
+    EXPECT_EQ(PluginVersionText(read.record.pluginVersion), "2.6.0.0");
+    EXPECT_EQ(ListedRuntimes(read.record), std::vector<std::uint32_t>{kRuntime11516});
+    EXPECT_EQ(ReadPluginFile("None.dll").state, PluginFileState::Missing);
+
+    // Another plugin's DLL under this one's name.
+    WriteFile(plugins_ / "Varnel.dll", MiniDll(0x8664, "SFSEPlugin_Version", Record("Other", 1, kRuntime11516)));
+    WriteFile("Logs/sfse.txt", HostLines({"init complete"}));
+    const Answer other = Ask();
+    EXPECT_EQ(other.status, 1);
+    EXPECT_TRUE(Holds(other.text, "is not this plugin.\n  To do: Reinstall the zip.")) << other.text;
+}
+
+TEST_F(InstallationTest, TheInstallationIsFoundFromWhatIsDropped)
+{
+    WriteFile("Logs/sfse.txt", HostLines({"plugin directory = " + WindowsPathOf(plugins_) + "\\", ScannedLine(),
+                                          kLoadedLine, "init complete"}));
+    fs::last_write_time(plugins_ / "Varnel.dll", fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EXPECT_TRUE(NamesInstallation("Game"));
+    EXPECT_TRUE(NamesInstallation(plugins_));
+    EXPECT_TRUE(NamesInstallation("Logs/sfse.txt"));
+    EXPECT_FALSE(NamesInstallation("Logs"));
+    // The Plugins folder and sfse.txt lead to the game folder (sfse.txt by
+    // the folder SFSE scanned), and sfse.txt to its own logs folder.
+    EXPECT_EQ(Ask(plugins_).status, 0);
+    const CheckerRun fromLog = RunWith({"Logs/sfse.txt"});
+    EXPECT_EQ(fromLog.status, 0) << fromLog.out;
+    EXPECT_TRUE(Holds(fromLog.out, "FemaleNames.txt: 2 lines, 2 names")) << fromLog.out;
+
+    // Installed since the game last ran through SFSE.
+    fs::last_write_time(plugins_ / "Varnel.dll", fs::file_time_type::clock::now() + std::chrono::hours(1));
+    EXPECT_TRUE(Holds(Ask().json, "{\"verdict\": \"sfse-older-than-plugin\", \"status\": 1, "));
+
+    // The plugin where the game never looks.
+    fs::rename(plugins_ / "Varnel.dll", "Game/Data/Varnel.dll");
+    const Answer stray = Ask();
+    EXPECT_EQ(stray.status, 1);
+    EXPECT_TRUE(Holds(stray.text, "Game" + std::string(1, fs::path::preferred_separator) + "Data, a folder the game does not read.")) << stray.text;
+    fs::remove("Game/Data/Varnel.dll");
+    EXPECT_TRUE(Holds(Ask().json, "{\"verdict\": \"plugin-missing\", \"status\": 1, "));
+
+    // Usage.
+    EXPECT_EQ(RunWith({"--logs", "Logs", "Game", "Game"}).status, 2);
+    EXPECT_EQ(RunWith({"--logs", "Logs", "Game/Data/SFSE/Plugins/FemaleNames.txt"}).status, 2);
+}
+
+TEST_F(InstallationTest, SteamOnLinuxKeepsTheLogsInProtonsPrefix)
+{
+    const fs::path steamapps = fs::path("Steam") / "steamapps";
+    const fs::path game = steamapps / "common" / "Starfield";
+    fs::create_directories(game);
+    fs::rename("Game/Data", game / "Data");
+    WriteFile(game / "Starfield.exe", "MZ");
+    const fs::path user = steamapps / "compatdata" / "1716740" / "pfx" / "drive_c" / "users" / "steamuser";
+    const fs::path logs = user / "My Documents" / "My Games" / "Starfield" / "SFSE" / "Logs";
+    WriteFile(logs / "sfse.txt", HostLines({kLoadedLine, "init complete"}));
+    WriteFile(logs / "Varnel.log", PluginLines({kLoadLine, kInstalledLine}));
+    fs::last_write_time(game / "Data" / "SFSE" / "Plugins" / "Varnel.dll",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+    const Installation found = FindInstallation(game, std::nullopt);
+    ASSERT_TRUE(found.logsFolder.has_value());
+    EXPECT_TRUE(SamePlace(*found.logsFolder, logs));
+    const CheckerRun run = RunWith({game});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(Holds(run.out, "found in Steam's Proton prefix of Starfield (app 1716740)")) << run.out;
+}
+
+// The README's table of the host's reasons is the one the checker answers from.
+TEST(InstallationReadme, TheReasonsTableIsTheCheckersTable)
+{
+    std::ifstream readme(VARNEL_PROJECT_README);
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("| `", 0) != 0 || line.find("` | ") == std::string::npos)
+            continue;
+        std::string cells = line.substr(3, line.size() - 5);
+        cells.erase(std::remove(cells.begin(), cells.end(), '*'), cells.end());
+        const std::size_t split = cells.find("` | ");
+        std::string action = cells.substr(split + 4);
+        action.erase(std::remove(action.begin(), action.end(), '`'), action.end());
+        rows.emplace_back(cells.substr(0, split), action);
+    }
+    std::size_t matched = 0;
+    for (std::size_t i = 0; i < kHostReasonCount; ++i) {
+        const HostReason& reason = kHostReasons[i];
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.first == reason.reason; });
+        ASSERT_NE(row, rows.end()) << reason.reason;
+        EXPECT_EQ(row->second, reason.action);
+        ++matched;
+    }
+    EXPECT_EQ(matched, 10U);
+}

@@ -22,13 +22,17 @@ constexpr std::size_t kFailuresShown = 3;
 
 std::string Shown(const fs::path& path) { return ShownPath(PathText(path)); }
 
+std::string EndedSentence(std::string text) { return text.empty() || text.back() == '.' ? text : text + "."; }
+
 // An action as a sentence: the findings table's and the host table's begin
 // in lower case, after a colon of their own.
-std::string Sentence(std::string text)
+std::string Sentence(const std::string& text)
 {
-    if (!text.empty() && text.front() >= 'a' && text.front() <= 'z')
-        text.front() = static_cast<char>(text.front() - 'a' + 'A');
-    return text.empty() || text.back() == '.' ? text : text + ".";
+    if (text.empty())
+        return text;
+    const char first = text[0];
+    std::string sentence(1, first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first);
+    return EndedSentence(sentence.append(text, 1, std::string::npos));
 }
 
 // The first verdict given stands: the checks run in the order the game
@@ -39,8 +43,8 @@ void Decide(Diagnosis& diagnosis, Standing standing, const char* key, std::strin
         return;
     diagnosis.standing = standing;
     diagnosis.key = key;
-    diagnosis.verdict = Sentence(std::move(verdict));
-    diagnosis.action = Sentence(std::move(action));
+    diagnosis.verdict = EndedSentence(std::move(verdict));
+    diagnosis.action = Sentence(action);
 }
 
 void Note(Diagnosis& diagnosis, const char* about, std::string text, const fs::path& from)
@@ -289,7 +293,7 @@ Diagnosis Diagnose(const Installation& installation)
         Decide(diagnosis, Standing::Unknown, "logs-unknown", "The logs folder of SFSE is not known here.",
                "Name it with --logs FOLDER: Documents\\My Games\\Starfield\\SFSE\\Logs of the game's Windows user.");
     } else {
-        diagnosis.facts.push_back({"logs", "found through " + installation.logsFoundBy, Shown(*installation.logsFolder)});
+        diagnosis.facts.push_back({"logs", installation.logsFoundBy, Shown(*installation.logsFolder)});
         const HostLog host = ReadHostLog(*installation.logsFolder / kHostLogFile);
         CheckHostLog(host, dll, diagnosis);
         CheckPluginLog(installation, ReadPluginLog(*installation.logsFolder / kPluginLogFile), host, diagnosis);

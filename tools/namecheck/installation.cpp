@@ -96,13 +96,13 @@ void FindLogs(Installation& installation, const std::optional<fs::path>& logs)
     if (installation.gameFolder) {
         if (auto proton = ProtonLogs(*installation.gameFolder)) {
             installation.logsFolder = std::move(proton);
-            installation.logsFoundBy = "Steam's Proton prefix of Starfield (app " + std::string(kSteamAppId) + ")";
+            installation.logsFoundBy = "found in Steam's Proton prefix of Starfield (app " + std::string(kSteamAppId) + ")";
             return;
         }
     }
 #if defined(_WIN32)
     installation.logsFolder = DocumentsLogs();
-    installation.logsFoundBy = "the Documents folder";
+    installation.logsFoundBy = "found in the Documents folder";
 #endif
 }
 
@@ -155,7 +155,7 @@ Installation FindInstallation(const fs::path& argument, const std::optional<fs::
         SetGameFolder(installation, path);
     } else {
         installation.logsFolder = path.parent_path();
-        installation.logsFoundBy = "the folder of the log named";
+        installation.logsFoundBy = "the folder of the log given";
         // The folder the script extender scanned, when it is on this machine.
         const HostLog host = ReadHostLog(path.parent_path() / kHostLogFile);
         const auto scanned = LocalPathOf(host.pluginDirectory, installation);

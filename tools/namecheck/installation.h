@@ -18,7 +18,7 @@ struct Installation {
     std::optional<std::filesystem::path> gameFolder;
     std::optional<std::filesystem::path> pluginFolder;  // the game folder's Data\SFSE\Plugins
     std::optional<std::filesystem::path> logsFolder;
-    std::string logsFoundBy;   // how the logs folder was found, for the report
+    std::string logsFoundBy;   // how the logs folder was found, as the report says it
     std::vector<std::filesystem::path> strayCopies;  // Varnel.dll where the game never looks
 };
 
