@@ -37,7 +37,7 @@ std::string Sentence(const std::string& text)
 
 // The first verdict given stands: the checks run in the order the game
 // meets them, so the first thing in the way is the one named.
-void Decide(Diagnosis& diagnosis, Standing standing, const char* key, std::string verdict, std::string action)
+void Decide(Diagnosis& diagnosis, Standing standing, const char* key, std::string verdict, const std::string& action)
 {
     if (!diagnosis.key.empty())
         return;
