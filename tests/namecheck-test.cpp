@@ -834,8 +834,8 @@ TEST_F(InstallationTest, EachCaseOfTheLogsGetsItsVerdictAndItsAction)
         {"an empty sfse.txt", "", std::nullopt, 2, "sfse-not-a-log", {"sfse.txt is not a log SFSE wrote."}},
         {"a Varnel.log cut in its last line",
          HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", kLoadedLine, "init complete"}),
-         PluginLines({kLoadLine, kInstalledLine}) + "2026-12-10 10:00:02.000 SetRandomName fa", 0, "all-well",
-         {"its last line is cut off"}},
+         PluginLines({kLoadLine, kInstalledLine}) + "edited by hand\r\n2026-12-10 10:00:02.000 SetRandomName fa", 0,
+         "all-well", {"its last line is cut off", "1 line does not begin with the time the plugin stamps"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

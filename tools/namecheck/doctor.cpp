@@ -229,6 +229,11 @@ void CheckPluginLog(const Installation& installation, const PluginLog& log, cons
     }
     if (log.cut)
         Note(diagnosis, kPluginLogFile, "its last line is cut off: the game was writing it, or stopped while it did", log.path);
+    if (log.unstamped > 0)
+        Note(diagnosis, kPluginLogFile,
+             Count(static_cast<std::int64_t>(log.unstamped), "line does", "lines do") +
+                 " not begin with the time the plugin stamps on each: the file was edited, or is not the plugin's log",
+             log.path);
     if (log.full)
         Note(diagnosis, kPluginLogFile, "it reached its 1 MiB: later lines were left out", log.path);
     if (!log.loaded)

@@ -58,7 +58,6 @@ PluginLog ReadPluginLog(const std::filesystem::path& path)
     std::error_code error;
     if (!std::filesystem::exists(path, error))
         return log;
-    log.written = std::filesystem::last_write_time(path, error);
     const std::optional<std::string> bytes =
         std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt;
     if (!bytes) {

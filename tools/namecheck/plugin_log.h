@@ -23,7 +23,6 @@ enum class PluginLogState {
 struct PluginLog {
     std::filesystem::path path;
     PluginLogState state = PluginLogState::Missing;
-    std::filesystem::file_time_type written{};
     std::optional<std::string> loaded;       // the load line
     std::optional<std::string> notOffered;   // a line ending "SetRandomName will not be offered."
     bool listenerRefused = false;            // that line is the refused listener's
