@@ -163,7 +163,7 @@ void CheckHostLog(const HostLog& log, const PluginFile& dll, Diagnosis& diagnosi
          "SFSE " + log.hostVersion + " ran the game " + (log.runtime ? RuntimeText(*log.runtime) : "of an unknown version") +
              ", scanning " + ShownPath(log.pluginDirectory),
          log.path);
-    if (dll.state != PluginFileState::Missing && dll.written > log.written) {
+    if (dll.state != PluginFileState::Missing && ArrivedAt(dll.times) > log.times.written) {
         Note(diagnosis, kHostLogFile, "older than Varnel.dll", log.path);
         Decide(diagnosis, Standing::Blocked, "sfse-older-than-plugin",
                "sfse.txt is older than Varnel.dll: the game has not been started through SFSE since the plugin was installed.",

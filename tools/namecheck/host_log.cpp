@@ -107,7 +107,7 @@ HostLog ReadHostLog(const std::filesystem::path& path)
     std::error_code error;
     if (!std::filesystem::exists(path, error))
         return log;
-    log.written = std::filesystem::last_write_time(path, error);
+    log.times = TimesOf(path);
     const std::optional<std::string> bytes =
         std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt;
     if (!bytes) {

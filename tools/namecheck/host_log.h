@@ -5,6 +5,8 @@
 // scanned, each plugin's line with its outcome, a scan stopped by a file,
 // and whether the start-up ran to its end.
 
+#include "file_times.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -37,7 +39,7 @@ enum class HostLogState {
 struct HostLog {
     std::filesystem::path path;
     HostLogState state = HostLogState::Missing;
-    std::filesystem::file_time_type written{};
+    FileTimes times;
     std::string hostVersion;                 // "0.2.17"
     std::optional<std::uint32_t> runtime;    // the game's, encoded as plugin records encode it
     std::string pluginDirectory;             // as written, with its closing backslash

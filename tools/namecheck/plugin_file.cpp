@@ -136,7 +136,7 @@ PluginFile ReadPluginFile(const std::filesystem::path& path)
     std::error_code error;
     if (!std::filesystem::exists(path, error))
         return plugin;
-    plugin.written = std::filesystem::last_write_time(path, error);
+    plugin.times = TimesOf(path);
     const std::optional<std::string> bytes = std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt;
     plugin.state = bytes ? ReadRecord(*bytes, plugin.record) : PluginFileState::Unreadable;
     return plugin;

@@ -4,6 +4,7 @@
 // reads it before running any of its code: the x64 test, then the export
 // SFSEPlugin_Version by name. Nothing is loaded or run.
 
+#include "file_times.h"
 #include "plugin/host_api.h"
 
 #include <cstdint>
@@ -27,7 +28,7 @@ struct PluginFile {
     std::filesystem::path path;
     PluginFileState state = PluginFileState::Missing;
     sfse::PluginVersionData record{};        // when Read; the name and author zero-ended
-    std::filesystem::file_time_type written{};  // when the file was last written
+    FileTimes times;
 };
 
 PluginFile ReadPluginFile(const std::filesystem::path& path);
