@@ -5,7 +5,6 @@
 #include "list_findings.h"
 #include "list_text.h"
 #include "names/list_names.h"
-#include "plugin/plugin_version.h"
 #include "plugin_file.h"
 #include "plugin_log.h"
 
