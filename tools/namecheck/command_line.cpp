@@ -126,12 +126,6 @@ Options Parse(const std::vector<fs::path>& arguments)
     return options;
 }
 
-bool IsFolder(const fs::path& path)
-{
-    std::error_code error;
-    return fs::is_directory(path, error);
-}
-
 // A folder stands for the two lists in it.
 std::vector<fs::path> ListsOf(const fs::path& argument)
 {

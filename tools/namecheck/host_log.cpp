@@ -81,22 +81,16 @@ void ReadLine(const std::string& line, std::size_t number, HostLog& log)
     if (line.starts_with(kPluginDirectory))
         log.pluginDirectory = line.substr(kPluginDirectory.size());
     else if (line.starts_with(kChecking))
-        log.checked.push_back(line.substr(kChecking.size()));
-    else if (line == kScanException && !log.checked.empty())
-        log.scanStoppedBy = log.checked.back();
+        log.lastChecked = line.substr(kChecking.size());
+    else if (line == kScanException && !log.lastChecked.empty())
+        log.scanStoppedBy = log.lastChecked;
     else if (line == kInitComplete)
         log.complete = true;
     else
         ReadPluginLine(line, number, log);
 }
 
-bool SameFileName(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
+bool SameFileName(const std::string& a, const std::string& b) { return AsciiLowerCase(a) == AsciiLowerCase(b); }
 
 }  // namespace
 
@@ -104,12 +98,11 @@ HostLog ReadHostLog(const std::filesystem::path& path)
 {
     HostLog log;
     log.path = path;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
+    const WholeFile file = ReadWholeFile(path);
+    if (!file.present)
         return log;
     log.times = TimesOf(path);
-    const std::optional<std::string> bytes =
-        std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt;
+    const std::optional<std::string>& bytes = file.bytes;
     if (!bytes) {
         log.state = HostLogState::Unreadable;
         return log;

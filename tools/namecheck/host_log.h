@@ -46,7 +46,7 @@ struct HostLog {
     bool complete = false;                   // "init complete" was written: the start-up ran to its end
     std::vector<HostPluginLine> plugins;     // in the log's order
     std::optional<std::string> scanStoppedBy;  // the file checked right before "exception occurred while loading plugins"
-    std::vector<std::string> checked;        // "checking plugin <file>", in order
+    std::string lastChecked;                 // the file of the last "checking plugin <file>"
 };
 
 HostLog ReadHostLog(const std::filesystem::path& path);

@@ -20,25 +20,15 @@ namespace fs = std::filesystem;
 // Starfield's Steam app id: Proton keeps its Windows prefix under it.
 constexpr const char* kSteamAppId = "1716740";
 
-std::string Lower(std::string text)
+bool NamedLike(const fs::path& path, const std::string& name)
 {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
+    return AsciiLowerCase(PathText(path.filename())) == AsciiLowerCase(name);
 }
-
-bool NamedLike(const fs::path& path, const std::string& name) { return Lower(PathText(path.filename())) == Lower(name); }
 
 bool Exists(const fs::path& path)
 {
     std::error_code error;
     return fs::exists(path, error);
-}
-
-bool IsFolder(const fs::path& path)
-{
-    std::error_code error;
-    return fs::is_directory(path, error);
 }
 
 // The folder without a closing separator, so that its name is its last part.
@@ -137,6 +127,12 @@ void SetGameFolder(Installation& installation, const fs::path& game)
 
 }  // namespace
 
+bool IsFolder(const fs::path& path)
+{
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
 bool NamesInstallation(const fs::path& argument)
 {
     const fs::path path = Tidy(argument);
@@ -178,7 +174,7 @@ std::optional<fs::path> LocalPathOf(const std::string& windowsPath, const Instal
 #else
     std::string rest = windowsPath.substr(3);
     std::replace(rest.begin(), rest.end(), '\\', '/');
-    const char drive = Lower(windowsPath.substr(0, 1))[0];
+    const char drive = AsciiLowerCase(windowsPath.substr(0, 1))[0];
     if (drive == 'z')
         return fs::path("/") / fs::u8path(rest);
     for (fs::path up = installation.logsFolder.value_or(fs::path()); up.has_relative_path(); up = up.parent_path()) {

@@ -22,6 +22,9 @@ struct Installation {
     std::vector<std::filesystem::path> strayCopies;  // Varnel.dll where the game never looks
 };
 
+// `path` is a folder (false when it cannot be asked).
+bool IsFolder(const std::filesystem::path& path);
+
 // True when `argument` names an installation rather than name lists: a
 // folder holding Starfield.exe, a folder ending in Data\SFSE\Plugins, or a
 // file named sfse.txt or Varnel.log.

@@ -81,13 +81,6 @@ bool InspectBytes(const std::filesystem::path& path, ListReport& report)
     return true;
 }
 
-std::string AsciiLowerCase(std::string text)
-{
-    for (char& c : text)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
-}
-
 bool OnlyBlanks(const std::string& name) { return name.find_first_not_of(" \t") == std::string::npos; }
 
 // Characters the game shows as nothing: blanks, no-break and zero-width

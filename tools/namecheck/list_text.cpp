@@ -15,6 +15,21 @@ std::optional<std::string> ReadBytes(const std::filesystem::path& path)
     return std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+WholeFile ReadWholeFile(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return {};
+    return {true, std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt};
+}
+
+std::string AsciiLowerCase(std::string text)
+{
+    for (char& c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
 Encoding DetectEncoding(std::string_view bytes)
 {
     if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")

@@ -22,6 +22,17 @@ enum class Encoding {
 // Every byte of the file at `path`; nullopt when it cannot be opened.
 std::optional<std::string> ReadBytes(const std::filesystem::path& path);
 
+// A file the checker reads whole (a log, a DLL): whether anything is there,
+// and its bytes when it is a file that could be read.
+struct WholeFile {
+    bool present = false;
+    std::optional<std::string> bytes;
+};
+WholeFile ReadWholeFile(const std::filesystem::path& path);
+
+// A-Z as a-z, the rest as it is: how Windows compares file names here.
+std::string AsciiLowerCase(std::string text);
+
 Encoding DetectEncoding(std::string_view bytes);
 
 // UTF-8's byte-order mark, which Notepad's "UTF-8 with BOM" puts first.

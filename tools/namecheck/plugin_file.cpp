@@ -133,12 +133,11 @@ PluginFile ReadPluginFile(const std::filesystem::path& path)
 {
     PluginFile plugin;
     plugin.path = path;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
+    const WholeFile file = ReadWholeFile(path);
+    if (!file.present)
         return plugin;
     plugin.times = TimesOf(path);
-    const std::optional<std::string> bytes = std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt;
-    plugin.state = bytes ? ReadRecord(*bytes, plugin.record) : PluginFileState::Unreadable;
+    plugin.state = file.bytes ? ReadRecord(*file.bytes, plugin.record) : PluginFileState::Unreadable;
     return plugin;
 }
 
@@ -147,17 +146,13 @@ bool IsThisPlugin(const sfse::PluginVersionData& record)
     return std::string_view(record.name) == VARNEL_PLUGIN_NAME;
 }
 
-std::string PluginVersionText(std::uint32_t version)
-{
-    return std::to_string(version >> 24) + "." + std::to_string(version >> 16 & 0xFF) + "." +
-           std::to_string(version >> 4 & 0xFFF) + "." + std::to_string(version & 0xF);
-}
-
 std::string RuntimeText(std::uint32_t version)
 {
     return std::to_string(version >> 24) + "." + std::to_string(version >> 16 & 0xFF) + "." +
            std::to_string(version >> 4 & 0xFFF);
 }
+
+std::string PluginVersionText(std::uint32_t version) { return RuntimeText(version) + "." + std::to_string(version & 0xF); }
 
 std::vector<std::uint32_t> ListedRuntimes(const sfse::PluginVersionData& record)
 {

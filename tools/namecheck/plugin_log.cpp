@@ -55,11 +55,10 @@ PluginLog ReadPluginLog(const std::filesystem::path& path)
 {
     PluginLog log;
     log.path = path;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
+    const WholeFile file = ReadWholeFile(path);
+    if (!file.present)
         return log;
-    const std::optional<std::string> bytes =
-        std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt;
+    const std::optional<std::string>& bytes = file.bytes;
     if (!bytes) {
         log.state = PluginLogState::Unreadable;
         return log;
