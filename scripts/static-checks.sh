@@ -43,7 +43,7 @@ clang-tidy --quiet -p build/windows-clang/shipped --header-filter="$header_filte
 echo "== cppcheck"
 cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability --library=googletest --library=windows \
   --suppress=passedByValue:src/names/name_list.cpp --suppress=passedByValue:src/plugin/fatal_error.cpp \
-  --std=c++20 --inline-suppr -I src -I . -I tests -D_WIN32 src/ sim/ tools/ tests/ || status=1
+  --std=c++20 --inline-suppr -I . -I tests -D_WIN32 src/ sim/ tools/ tests/ || status=1
 
 [ $status -eq 0 ] && echo "static checks: no findings"
 exit $status

@@ -1,4 +1,4 @@
-#include "command/arguments.h"
+#include "src/command/arguments.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/fatal_error.h"
+#include "src/plugin/fatal_error.h"
 #include "support/expected_version.h"
 
 #include <gtest/gtest.h>

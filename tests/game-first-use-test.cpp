@@ -1,8 +1,8 @@
 // Runs in a process of its own: the addresses formed at first use must not
 // have been used before the threads race for them.
-#include "command/reference.h"
-#include "game/console.h"
-#include "game/game_addresses.h"
+#include "src/command/reference.h"
+#include "src/game/console.h"
+#include "src/game/game_addresses.h"
 #include "support/simulated_game.h"
 
 #include <gtest/gtest.h>

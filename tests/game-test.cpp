@@ -1,6 +1,6 @@
-#include "command/reference.h"
-#include "game/console.h"
-#include "game/game_addresses.h"
+#include "src/command/reference.h"
+#include "src/game/console.h"
+#include "src/game/game_addresses.h"
 #include "support/simulated_game.h"
 
 #include <gtest/gtest.h>

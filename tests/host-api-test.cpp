@@ -1,7 +1,7 @@
 // The host contract against the numbers the host uses, written here: the
 // plugin and the simulated host share one header, so only these numbers can
 // tell that header wrong.
-#include "plugin/host_api.h"
+#include "src/plugin/host_api.h"
 
 #include <gtest/gtest.h>
 

@@ -498,19 +498,6 @@ TEST_F(HostLoaderTest, AnotherGameVersionRefusesThePlugin)
     EXPECT_TRUE(sim::FindCommand("TogglePathLine").has_value());
 }
 
-TEST(HostRuntime, ParsesThreePartVersions)
-{
-    EXPECT_EQ(sim::ParseRuntime(sim::RuntimeText()), sim::kGameRuntime);
-    EXPECT_EQ(sim::ParseRuntime("1.14.70"), 0x010E0460U);
-    EXPECT_EQ(sim::ParseRuntime("1.15.222"), 0x010F0DE0U);
-    EXPECT_EQ(sim::ParseRuntime("255.255.4095"), 0xFFFFFFF0U);
-    for (const char* bad : {"", "1.15", "1.15.222.0", "1.15.x", "256.0.0", "1.256.0", "1.0.4096", "-1.15.222",
-                            "1..222", " 1.15.222", "1.15.222 ", "1.15.222a", "01.15.216", "1.015.216", "1.15.0216", "+1.15.216",
-                            "1.15.", ".15.216"}) {
-        EXPECT_FALSE(sim::ParseRuntime(bad).has_value()) << bad;
-    }
-}
-
 // What the inspecting test plugin saw, laid out as it lays it out.
 struct InspectorSeen {
     std::uint32_t hostVersion;
@@ -661,20 +648,7 @@ TEST_F(HostLoaderTest, GetPluginHandleAfterTheLoadPhaseFailsTheHostsAssertion)
 
 // sfse.txt as the player finds it: CR LF line ends, no crash report of the
 // simulation's.
-std::vector<std::string> HostLogFileLines()
-{
-    std::ifstream file(LogsFolderBelow(DocumentsFolder()) / "sfse.txt", std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t end = bytes.find("\r\n", at);
-        EXPECT_NE(end, std::string::npos) << "a line without CR LF";
-        lines.push_back(bytes.substr(at, end - at));
-        EXPECT_EQ(lines.back().find('\n'), std::string::npos) << lines.back();
-        at = end == std::string::npos ? bytes.size() : end + 2;
-    }
-    return lines;
-}
+std::vector<std::string> HostLogFileLines() { return CrLfLinesOf(LogsFolderBelow(DocumentsFolder()) / "sfse.txt"); }
 
 TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrder)
 {

@@ -2,8 +2,8 @@
 # Every #include in src/, sim/ and tools/ is one the may-include table of
 # docs/ARCHITECTURE.md allows: the table is read from the document itself, so
 # the two cannot drift apart. A file may include its own folder's headers,
-# the standard library, and what its row lists; "Windows" allows the Windows
-# headers. Anything else (src/ reaching into sim/, names/ into game/, the
+# the standard library, and what its row lists, each named from the
+# repository's root; "Windows" allows the Windows headers. Anything else (src/ reaching into sim/, names/ into game/, the
 # simulated game into its host) fails.
 # Usage: include-rules-test.sh SOURCE_DIR
 set -u
@@ -14,21 +14,17 @@ rows=$(sed -n 's/^| `\(src\/[a-z]*\/\|sim\/[a-z]*\/\{0,1\}\|tools\/\)` |.*| \([^
 [ "$(printf '%s\n' "$rows" | grep -c .)" -ge 10 ] || { echo "no may-include table in $doc"; exit 1; }
 checked=0
 
-# allowed ROW_FOLDER INCLUDE: true when the row allows it.
+# allowed ROW_FOLDER FILE INCLUDE: true when the row allows FILE to include it.
+# Every include names its header from the repository's root.
 allowed() {
   folder=$1
-  include=$2
+  own=$(dirname "$2")/
+  include=$3
   listed=$(printf '%s\n' "$rows" | sed -n "s#^$folder|##p")
-  case $folder in
-    src/*) own=${folder#src/} ;;
-    sim/?*) own=$folder ;;
-    *) own= ;;  # tools/ and sim/'s own files: their rows say all
-  esac
   case $include in
     windows.h|winver.h) case $listed in *Windows*) return 0 ;; *) return 1 ;; esac ;;
   esac
-  [ -n "$own" ] && case $include in "$own"*) return 0 ;; esac
-  [ -z "$own" ] && case $include in */*) ;; *) return 0 ;; esac
+  case $include in "$own"*/*) ;; "$own"*) return 0 ;; esac
   for token in $(printf '%s\n' "$listed" | grep -o '`[^`]*`' | tr -d '`'); do
     case $token in
       */) case $include in "$token"*) return 0 ;; esac ;;
@@ -46,7 +42,7 @@ for folder in $(printf '%s\n' "$rows" | cut -d'|' -f1); do
     for include in $(sed -n 's/^#include "\([^"]*\)".*/\1/p; s/^#include <\(windows\.h\|winver\.h\)>.*/\1/p' \
                      "$root/$file"); do
       checked=$((checked + 1))
-      if ! allowed "$folder" "$include"; then
+      if ! allowed "$folder" "$file" "$include"; then
         echo "$file includes $include, which docs/ARCHITECTURE.md does not allow $folder"
         status=1
       fi

@@ -1,5 +1,5 @@
 // The plugin's log lines as text, and the budget of one game start.
-#include "log/log_line.h"
+#include "src/log/log_line.h"
 
 #include <gtest/gtest.h>
 

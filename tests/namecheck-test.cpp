@@ -1,11 +1,12 @@
-#include "command_line.h"
-#include "doctor.h"
-#include "host_reasons.h"
-#include "installation.h"
-#include "list_report.h"
-#include "list_text.h"
-#include "names/name_list.h"
-#include "plugin_file.h"
+#include "tools/namecheck/command_line.h"
+#include "tools/namecheck/doctor.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/host_reasons.h"
+#include "tools/namecheck/installation.h"
+#include "tools/namecheck/list_report.h"
+#include "tools/namecheck/list_text.h"
+#include "src/names/name_list.h"
+#include "tools/namecheck/plugin_file.h"
 #include "support/failing_allocator.h"
 #include "support/scratch_folder.h"
 
@@ -594,8 +595,8 @@ TEST(NameCheckWindow, WaitsOnlyWhenAloneOnAConsoleItShowsItsOutputIn)
 
 TEST(NameCheckText, PathsAreShownAsWritten)
 {
-    EXPECT_EQ(ShownPath("C:\\Mods\\Donn\xC3\xA9" "es\\FemaleNames.txt"), "C:\\Mods\\Donn\xC3\xA9" "es\\FemaleNames.txt");
-    EXPECT_EQ(ShownPath("a\x1B[2J"), "a\\x1B[2J");
+    EXPECT_EQ(EscapedPathText("C:\\Mods\\Donn\xC3\xA9" "es\\FemaleNames.txt"), "C:\\Mods\\Donn\xC3\xA9" "es\\FemaleNames.txt");
+    EXPECT_EQ(EscapedPathText("a\x1B[2J"), "a\\x1B[2J");
     EXPECT_EQ(Escaped("a\\b"), "a\\\\b");
 }
 
@@ -675,7 +676,7 @@ void WriteFile(const fs::path& path, const std::string& bytes)
 std::string WindowsPathOf(const fs::path& path)
 {
 #if defined(_WIN32)
-    return PathText(fs::absolute(path));
+    return PathAsUtf8(fs::absolute(path));
 #else
     std::string text = "Z:" + fs::absolute(path).string();
     std::replace(text.begin(), text.end(), '/', '\\');
@@ -881,7 +882,7 @@ TEST_F(InstallationTest, PluginFileIsReadAsTheHostReadsIt)
     }
     const PluginFile read = ReadPluginFile(plugins_ / "Varnel.dll");
     EXPECT_TRUE(IsThisPlugin(read.record));
-    EXPECT_EQ(PluginVersionText(read.record.pluginVersion), "2.6.0.0");
+    EXPECT_EQ(sfse::VersionText(read.record.pluginVersion, true), "2.6.0.0");
     EXPECT_EQ(ListedRuntimes(read.record), std::vector<std::uint32_t>{kRuntime11516});
     EXPECT_EQ(ReadPluginFile("None.dll").state, PluginFileState::Missing);
 

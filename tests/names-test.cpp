@@ -1,6 +1,6 @@
-#include "names/list_file.h"
-#include "names/name_list.h"
-#include "names/random_number.h"
+#include "src/names/list_file.h"
+#include "src/names/name_list.h"
+#include "src/names/random_number.h"
 #include "support/failing_allocator.h"
 #include "support/scratch_folder.h"
 
@@ -235,7 +235,7 @@ TEST_F(NameListTest, OtherListDoesNotStandInForTheMissingOne)
 TEST_F(NameListTest, DirectoryCarryingTheListsNameIsThereButGivesNothing)
 {
     std::filesystem::create_directories(std::string(PluginFolder) + "FemaleNames.txt");
-    EXPECT_EQ(CountNames("FemaleNames.txt"), Lines(0));
+    EXPECT_EQ(CountNames("FemaleNames.txt"), (ListCount{.lines = 0, .missing = false, .unopenable = true}));
     EXPECT_EQ(ReadNameAt("FemaleNames.txt", 1), "");
 }
 

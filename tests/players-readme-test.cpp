@@ -1,7 +1,7 @@
 // The players' read-me in the zip explains every console line of the
 // command, each as the command prints it.
-#include "command/messages.h"
-#include "plugin/plugin_version.h"
+#include "src/command/messages.h"
+#include "src/plugin/plugin_version.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@ cmake --build "$work" --target version_record_test players_readme_test > "$work/
 status=0
 "$work/bin/version_record_test" > "$work/record.log" 2>&1 || { cat "$work/record.log"; status=1; }
 "$work/bin/players_readme_test" > "$work/readme.log" 2>&1 || { cat "$work/readme.log"; status=1; }
-grep -q "^#define VARNEL_GAME_RUNTIME_TEXT \"$runtime\"" "$work/generated/plugin/plugin_version.h" ||
+grep -q "^#define VARNEL_GAME_RUNTIME_TEXT \"$runtime\"" "$work/generated/src/plugin/plugin_version.h" ||
   { echo "the generated header does not carry $runtime"; status=1; }
 readme=$work/generated/Varnel_ReadMe.txt
 grep -q "runtime $runtime" "$readme" || { echo "the read-me does not name runtime $runtime"; status=1; }

@@ -1,5 +1,5 @@
 // UTF-8 decoding, as the fatal error box and the checker use it.
-#include "text/utf8.h"
+#include "src/text/utf8.h"
 
 #include <gtest/gtest.h>
 

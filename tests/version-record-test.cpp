@@ -1,6 +1,6 @@
 // The version record the host reads, against what CMake sets: the version,
 // the name, the author and the game runtime, each written once there.
-#include "plugin/host_api.h"
+#include "src/plugin/host_api.h"
 #include "support/expected_version.h"
 
 #include <gtest/gtest.h>

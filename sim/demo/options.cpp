@@ -33,7 +33,7 @@ std::string ValueProblem(const std::string& option, const std::string& value)
         return option + " needs " + ValueKind(option) + ", not the option '" + Shortened(value) + "'";
     if ((option == "--names" || option == "--plugins") && !std::filesystem::is_directory(PathFromUtf8(value)))
         return option + ": there is no folder '" + Shortened(value) + "'";
-    if (option == "--runtime" && !sim::ParseRuntime(value)) {
+    if (option == "--runtime" && !ParseRuntime(value)) {
         return "--runtime takes a game version as A.B.C, plain numbers, A and B from 0 to 255 and C from 0 to 4095 "
                "(for instance 1.15.222), not '" + Shortened(value) + "'";
     }
@@ -41,6 +41,28 @@ std::string ValueProblem(const std::string& option, const std::string& value)
 }
 
 }  // namespace
+
+std::optional<std::uint32_t> ParseRuntime(const std::string& text)
+{
+    std::uint32_t parts[3] = {};
+    const std::uint32_t limits[3] = {255, 255, 4095};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::size_t end = i < 2 ? text.find('.', at) : text.size();
+        if (end == std::string::npos)
+            return std::nullopt;
+        const std::string part = text.substr(at, end - at);
+        // Plain numbers: digits only, no sign, no leading zero, at most four digits.
+        if (part.empty() || part.size() > 4 || part.find_first_not_of("0123456789") != std::string::npos ||
+            (part.size() > 1 && part[0] == '0'))
+            return std::nullopt;
+        parts[i] = static_cast<std::uint32_t>(std::stoul(part));
+        if (parts[i] > limits[i])
+            return std::nullopt;
+        at = end + 1;
+    }
+    return sfse::EncodeVersion(parts[0], parts[1], parts[2], 0);
+}
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& problem)
 {
@@ -71,7 +93,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
             options.gameFolder = PathFromUtf8(arguments[++i]);
         } else if (argument == "--runtime") {
             options.runtimeText = arguments[++i];
-            options.runtime = *sim::ParseRuntime(options.runtimeText);
+            options.runtime = *ParseRuntime(options.runtimeText);
         } else {
             return UsageError(problem, "unknown argument '" + Shortened(argument) + "'");
         }

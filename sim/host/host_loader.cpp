@@ -117,7 +117,7 @@ void LogStart(const HostStartup& startup)
     char text[160];
     std::snprintf(text, sizeof text,
                   "SFSE runtime: initialize (version = %s %08X %04d-%02d-%02d %02d:%02d:%02d, os = %s)",
-                  kHostVersionText, static_cast<unsigned>(startup.runtime), now.wYear, now.wMonth, now.wDay,
+                  sfse::VersionText(startup.hostVersion).c_str(), static_cast<unsigned>(startup.runtime), now.wYear, now.wMonth, now.wDay,
                   now.wHour, now.wMinute, now.wSecond, OsText().c_str());
     HostLog(text);
     // The simulated host lives in the game's own module.
@@ -187,28 +187,6 @@ void SendDataLoadedMessages()
 {
     SendHostMessage(sfse::kHostMessageDataLoaded);
     SendHostMessage(sfse::kHostMessagePostDataLoaded);
-}
-
-std::optional<std::uint32_t> ParseRuntime(const std::string& text)
-{
-    std::uint32_t parts[3] = {};
-    const std::uint32_t limits[3] = {255, 255, 4095};
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        const std::size_t end = i < 2 ? text.find('.', at) : text.size();
-        if (end == std::string::npos)
-            return std::nullopt;
-        const std::string part = text.substr(at, end - at);
-        // Plain numbers: digits only, no sign, no leading zero, at most four digits.
-        if (part.empty() || part.size() > 4 || part.find_first_not_of("0123456789") != std::string::npos ||
-            (part.size() > 1 && part[0] == '0'))
-            return std::nullopt;
-        parts[i] = static_cast<std::uint32_t>(std::stoul(part));
-        if (parts[i] > limits[i])
-            return std::nullopt;
-        at = end + 1;
-    }
-    return parts[0] << 24 | parts[1] << 16 | parts[2] << 4;
 }
 
 }  // namespace sim

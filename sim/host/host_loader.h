@@ -25,8 +25,4 @@ void SendDataLoadedMessages();
 // files can be deleted.
 void UnloadPlugins(HostReport& report);
 
-// "a.b.c" (each 0 to 255, build 0 to 4095) as the version encoding; nullopt
-// when malformed.
-std::optional<std::uint32_t> ParseRuntime(const std::string& text);
-
 }  // namespace sim

@@ -18,7 +18,7 @@ std::string BoxVersionText(std::uint32_t version)
 {
     if (version == 0)
         return {};
-    return " v" + (version >> 24 != 0 ? VersionText(version) : std::to_string(version));
+    return " v" + (sfse::VersionMajor(version) != 0 ? sfse::VersionText(version, true) : std::to_string(version));
 }
 
 std::string FailureBoxText(const HostReport& report)
@@ -75,12 +75,7 @@ void ShowBoxes(HostReport& report, BoxAnswer answer)
         if (report.gameEnded)
             return;
     }
-    Show(report, {std::string("SFSE Plugin Loader (") + kHostVersionText + ")", FailureBoxText(report)}, answer);
-}
-
-std::string RuntimeText()
-{
-    return std::to_string(kRuntimeMajor) + "." + std::to_string(kRuntimeMinor) + "." + std::to_string(kRuntimeBuild);
+    Show(report, {"SFSE Plugin Loader (" + sfse::VersionText(kHostVersion) + ")", FailureBoxText(report)}, answer);
 }
 
 }  // namespace sim

@@ -3,7 +3,7 @@
 // What the script extender's start-up tells: a line in its log for each
 // plugin, and its boxes. The texts are the host's own.
 
-#include "sim/game/game_image.h"
+#include "sim/host/host_release.h"
 #include "src/plugin/host_api.h"
 
 #include <cstdint>
@@ -13,14 +13,6 @@
 #include <vector>
 
 namespace sim {
-
-// The simulated game's runtime, as the game reports it.
-inline constexpr std::uint32_t kGameRuntime = sfse::EncodeVersion(kRuntimeMajor, kRuntimeMinor, kRuntimeBuild, 0);
-
-// The host's own version, 0.2.17, packed as it packs it (major << 24, minor
-// << 16, beta << 4): a plugin's minimum host version is checked against it.
-inline constexpr std::uint32_t kHostVersion = 0x00020110;
-inline constexpr const char* kHostVersionText = "0.2.17";
 
 enum class BoxAnswer { No, Yes };
 
@@ -71,8 +63,5 @@ void ReportLoaded(const PluginState& plugin);
 // missing library, then the box of failed plugins; either ends the game when
 // answered Yes. Nothing when no plugin failed.
 void ShowBoxes(HostReport& report, BoxAnswer answer);
-
-// "A.B.C" of the simulated game's runtime.
-std::string RuntimeText();
 
 }  // namespace sim

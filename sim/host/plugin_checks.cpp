@@ -17,9 +17,9 @@ bool VersionIndependent(const sfse::PluginVersionData& record)
 bool AddressLibraryFound(std::uint32_t runtime, HostReport& report)
 {
     if (!report.addressLibraryFound) {
-        const std::string file = "Data\\SFSE\\Plugins\\versionlib-" + std::to_string(runtime >> 24) + "-" +
-                                 std::to_string((runtime >> 16) & 0xFF) + "-" + std::to_string((runtime >> 4) & 0xFFF) +
-                                 "-0.bin";
+        const std::string file = "Data\\SFSE\\Plugins\\versionlib-" + std::to_string(sfse::VersionMajor(runtime)) +
+                                 "-" + std::to_string(sfse::VersionMinor(runtime)) + "-" +
+                                 std::to_string(sfse::VersionBuild(runtime)) + "-0.bin";
         report.addressLibraryFound = std::ifstream(file, std::ios::binary).is_open();
     }
     return *report.addressLibraryFound;

@@ -1,11 +1,11 @@
-#include "command/command_log.h"
+#include "src/command/command_log.h"
 
-#include "command/messages.h"
-#include "log/log.h"
-#include "log/log_line.h"
-#include "log/log_openings.h"
-#include "names/list_file.h"
-#include "text/utf8.h"
+#include "src/command/messages.h"
+#include "src/log/log.h"
+#include "src/log/log_line.h"
+#include "src/log/log_openings.h"
+#include "src/names/list_file.h"
+#include "src/text/utf8.h"
 
 namespace varnel {
 
@@ -25,22 +25,12 @@ std::string ArgumentsText(const Parameters& parameters)
     return text;
 }
 
-std::string ListRelativePath(const char* fileName) { return LogText({PluginFolder, fileName}); }
-
-std::string ListPathText(const char* fileName)
-{
-    return Escaped(ListFileFullPath(ListRelativePath(fileName)), Backslashes::Kept);
-}
-
 // Why a list gave no NameCount: nothing there, there but not readable, or empty.
-const char* EmptyListState(const CommandWork& work)
+std::string_view EmptyListState(const ListCount& count)
 {
-    if (work.count.missing)
-        return "missing";
-    ListFile file;
-    const bool opened = OpenListFile(ListRelativePath(work.fileName), file);
-    CloseListFile(file);
-    return opened ? "empty" : "cannot be opened";
+    if (count.missing)
+        return kLogListMissing;
+    return count.unopenable ? kLogListUnopenable : kLogListEmpty;
 }
 
 // Which step of reading the name back gave nothing, of the reference's own
@@ -66,19 +56,20 @@ std::string RenameText(const CommandWork& work)
 {
     return LogText({kLogRenamed, work.formIdText, " is now ", Quoted(work.sNewName), ", line ",
                     DecimalText(work.randomNumber), " of ", DecimalText(work.count.lines), " drawn from ",
-                    ListPathText(work.fileName), "; script call ", Quoted(work.scriptCallLine)});
+                    Escaped(work.listFullPath, Backslashes::Kept), kLogFactSeparator, "script call ",
+                    Quoted(work.scriptCallLine)});
 }
 
 void AddFact(std::string& text, std::string_view name, std::string_view value)
 {
-    text += LogText({"; ", name, value});
+    text += LogText({kLogFactSeparator, name, value});
 }
 
 void AddListFacts(std::string& text, const CommandWork& work)
 {
     const bool noNames = Reached(work, CommandStage::Counted) && work.count.lines < 1;
-    AddFact(text, "list ", LogText({ListPathText(work.fileName), noNames ? " (" : "",
-                                   noNames ? EmptyListState(work) : "", noNames ? ")" : ""}));
+    AddFact(text, kLogListFact,
+            LogText({Escaped(work.listFullPath, Backslashes::Kept), noNames ? EmptyListState(work.count) : ""}));
     if (Reached(work, CommandStage::Counted))
         AddFact(text, "NameCount ", DecimalText(work.count.lines));
     if (Reached(work, CommandStage::Drawn))
@@ -123,9 +114,11 @@ std::string CommandLogText(const CommandWork& work, std::string_view consoleLine
     return FailureText(work, consoleLine, exceptionText);
 }
 
-void LogCommand(const CommandWork& work, std::string_view consoleLine, std::string_view exceptionText) noexcept
+void LogCommand(CommandWork& work, std::string_view consoleLine, std::string_view exceptionText) noexcept
 {
     try {
+        if (Reached(work, CommandStage::ListChosen))
+            work.listFullPath = ListFileFullPath(LogText({PluginFolder, work.fileName}));
         Log(CommandLogText(work, consoleLine, exceptionText));
     } catch (...) {
         // No memory for the line: the command's own result stands.

@@ -5,9 +5,9 @@
 // line; the log says what was behind it (which list was looked for where,
 // what was drawn, what the game gave back).
 
-#include "command/arguments.h"
-#include "command/reference.h"
-#include "names/name_list.h"
+#include "src/command/arguments.h"
+#include "src/command/reference.h"
+#include "src/names/name_list.h"
 
 #include <cstdint>
 #include <string>
@@ -42,6 +42,9 @@ struct CommandWork {
     std::string nameReadBack;
     DisplayNameTrace readBackTrace;
     std::string scriptCallLine;
+    // Added for the log line once the call is over: the list's path as
+    // resolved against the game's working folder, where a list was chosen.
+    std::string listFullPath;
 };
 
 // The log line of a call: the rename on success (`consoleLine` empty), else
@@ -49,8 +52,9 @@ struct CommandWork {
 // unexpected exception said, for the line's "%s"; empty for none.
 std::string CommandLogText(const CommandWork& work, std::string_view consoleLine, std::string_view exceptionText);
 
-// Writes CommandLogText to the plugin's log. Never fails visibly: a line
-// that cannot be made (no memory) is left out.
-void LogCommand(const CommandWork& work, std::string_view consoleLine, std::string_view exceptionText) noexcept;
+// Resolves the list's full path into `work`, then writes CommandLogText to
+// the plugin's log. Never fails visibly: a line that cannot be made (no
+// memory) is left out.
+void LogCommand(CommandWork& work, std::string_view consoleLine, std::string_view exceptionText) noexcept;
 
 }  // namespace varnel

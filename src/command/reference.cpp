@@ -1,6 +1,6 @@
-#include "command/reference.h"
+#include "src/command/reference.h"
 
-#include "game/game_addresses.h"
+#include "src/game/game_addresses.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 // What SetRandomName does with the selected reference: its FormID as text,
 // and reading and setting the name under which the game shows it.
 
-#include "game/game_records.h"
+#include "src/game/game_records.h"
 
 #include <cstdint>
 #include <string>

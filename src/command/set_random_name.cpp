@@ -1,13 +1,13 @@
-#include "command/set_random_name.h"
+#include "src/command/set_random_name.h"
 
-#include "command/arguments.h"
-#include "command/command_log.h"
-#include "command/messages.h"
-#include "command/reference.h"
-#include "game/console.h"
-#include "game/game_addresses.h"
-#include "names/name_list.h"
-#include "names/random_number.h"
+#include "src/command/arguments.h"
+#include "src/command/command_log.h"
+#include "src/command/messages.h"
+#include "src/command/reference.h"
+#include "src/game/console.h"
+#include "src/game/game_addresses.h"
+#include "src/names/name_list.h"
+#include "src/names/random_number.h"
 
 #include <cstring>
 #include <exception>

@@ -1,6 +1,6 @@
-#include "game/console.h"
+#include "src/game/console.h"
 
-#include "game/game_addresses.h"
+#include "src/game/game_addresses.h"
 
 #include <cstdarg>
 

@@ -1,4 +1,4 @@
-#include "game/game_addresses.h"
+#include "src/game/game_addresses.h"
 
 #include <windows.h>
 

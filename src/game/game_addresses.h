@@ -4,7 +4,7 @@
 // into the game. Every address is an image base plus its kGameAddressTable
 // offset, formed when the table says.
 
-#include "game/game_records.h"
+#include "src/game/game_records.h"
 
 #include <cstdarg>
 #include <cstdint>

@@ -27,7 +27,12 @@ struct LogTime {
 // "2026-12-10 04:31:02.123 " + text + CR LF. The text is written as it is:
 // callers pass names and paths through Escaped (text/utf8.h).
 std::string LogLine(const LogTime& time, std::string_view text);
-inline constexpr std::size_t kLogLineOverhead = 26;  // the time, its blank, CR LF
+inline constexpr std::size_t kLogStampSize = 24;                  // the time and its blank
+inline constexpr std::size_t kLogLineOverhead = kLogStampSize + 2;  // and CR LF
+
+// True when `line` begins with the stamp LogLine writes; the text follows
+// kLogStampSize bytes in.
+bool HasLogStamp(std::string_view line);
 
 // The pieces joined, and a number as decimal text: what log lines are built
 // from (one call each, where chains of + would be expanded at every use).

@@ -18,4 +18,16 @@ inline constexpr std::string_view kLogNotInstalled = "SetRandomName not installe
 inline constexpr std::string_view kLogRenamed = "SetRandomName: ";
 inline constexpr std::string_view kLogFailed = "SetRandomName failed: ";
 
+// A failed command's facts follow its console line, each after this.
+inline constexpr std::string_view kLogFactSeparator = "; ";
+// The list's fact: this, its full path and, when it gave no NameCount, why.
+inline constexpr std::string_view kLogListFact = "list ";
+inline constexpr std::string_view kLogListMissing = " (missing)";
+inline constexpr std::string_view kLogListUnopenable = " (cannot be opened)";
+inline constexpr std::string_view kLogListEmpty = " (empty)";
+inline constexpr std::string_view kLogListStates[] = {kLogListMissing, kLogListUnopenable, kLogListEmpty};
+
+// Said of a load that failed on an exception of its own.
+inline constexpr std::string_view kLogLoadException = "SFSEPlugin_Load failed on an unexpected exception";
+
 }  // namespace varnel

@@ -1,7 +1,7 @@
 // The list file through the C++ standard library, for every program but the
 // DLL. A ListFile's handle is the stream it owns.
 
-#include "names/list_file.h"
+#include "src/names/list_file.h"
 
 #include <filesystem>
 #include <fstream>

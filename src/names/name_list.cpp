@@ -1,13 +1,14 @@
-#include "names/name_list.h"
+#include "src/names/name_list.h"
 
-#include "names/byte_scan.h"
-#include "names/list_file.h"
+#include "src/names/byte_scan.h"
+#include "src/names/list_file.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace varnel {
 
@@ -148,24 +149,29 @@ bool NextLine(ListReader& reader, std::string& line)
 
 std::string ListPath(const std::string& fileName) { return std::string(PluginFolder) + fileName; }
 
+// The lines of the file at `path`, or nullopt when it cannot be opened.
+std::optional<std::int32_t> CountLinesOf(const std::string& path)
+{
+    ListReader reader;
+    if (!OpenList(reader, path))
+        return std::nullopt;
+    std::int64_t lines = 0;
+    bool lineOpen = false;  // bytes seen since the last line feed
+    while (FillChunk(reader)) {
+        lines += CountLineFeeds(reader.next, reader.end);
+        lineOpen = reader.end[-1] != kLineFeed;
+        reader.next = reader.end;
+    }
+    lines += lineOpen ? 1 : 0;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(lines, std::numeric_limits<std::int32_t>::max()));
+}
+
 }  // namespace
 
 std::int32_t CountNamesInFile(const std::string& path) noexcept
 {
     try {
-        ListReader reader;
-        if (!OpenList(reader, path))
-            return 0;
-        std::int64_t lines = 0;
-        bool lineOpen = false;  // bytes seen since the last line feed
-        while (FillChunk(reader)) {
-            lines += CountLineFeeds(reader.next, reader.end);
-            lineOpen = reader.end[-1] != kLineFeed;
-            reader.next = reader.end;
-        }
-        lines += lineOpen ? 1 : 0;
-        return static_cast<std::int32_t>(
-            std::min<std::int64_t>(lines, std::numeric_limits<std::int32_t>::max()));
+        return CountLinesOf(path).value_or(0);
     } catch (...) {
         return 0;
     }
@@ -214,7 +220,8 @@ ListCount CountNames(std::string fileName) noexcept
         const std::string path = ListPath(fileName);
         if (!ListFileExists(path))
             return {.lines = 0, .missing = true};
-        return {.lines = CountNamesInFile(path), .missing = false};
+        const std::optional<std::int32_t> lines = CountLinesOf(path);
+        return {.lines = lines.value_or(0), .missing = false, .unopenable = !lines};
     } catch (...) {
         return {};
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "names/list_names.h"
+#include "src/names/list_names.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +23,7 @@ namespace varnel {
 struct ListCount {
     std::int32_t lines = 0;  // `NameCount`: 0 when the list cannot be read
     bool missing = false;    // nothing at all is at the list's path
+    bool unopenable = false; // something is there, but it could not be opened as a file
     bool operator==(const ListCount&) const = default;
 };
 

@@ -1,4 +1,4 @@
-#include "names/random_number.h"
+#include "src/names/random_number.h"
 
 #include <random>
 

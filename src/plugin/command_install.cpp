@@ -1,7 +1,7 @@
-#include "plugin/command_install.h"
+#include "src/plugin/command_install.h"
 
-#include "command/set_random_name.h"
-#include "plugin/plugin_version.h"
+#include "src/command/set_random_name.h"
+#include "src/plugin/plugin_version.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/game_records.h"
+#include "src/game/game_records.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "plugin/fatal_error.h"
+#include "src/plugin/fatal_error.h"
 
-#include "text/utf8.h"
+#include "src/text/utf8.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // The fatal error report: a message box naming where the plugin failed,
 // then the end of the game process. Only used while the plugin loads.
 
-#include "plugin/host_api.h"
+#include "src/plugin/host_api.h"
 
 #include <cstdint>
 #include <string>

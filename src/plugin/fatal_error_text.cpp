@@ -1,6 +1,6 @@
-#include "plugin/fatal_error.h"
+#include "src/plugin/fatal_error.h"
 
-#include "command/messages.h"
+#include "src/command/messages.h"
 
 #include <cstring>
 
@@ -19,9 +19,8 @@ std::string GetPluginName(const sfse::PluginVersionData& record)
 
 std::string GetPluginVersionText(const sfse::PluginVersionData& record)
 {
-    const unsigned major = (record.pluginVersion >> 24) & 0xFF;
-    const unsigned minor = (record.pluginVersion >> 16) & 0xFF;
-    return std::to_string(major) + "." + std::to_string(minor);
+    return std::to_string(sfse::VersionMajor(record.pluginVersion)) + "." +
+           std::to_string(sfse::VersionMinor(record.pluginVersion));
 }
 
 }  // namespace varnel

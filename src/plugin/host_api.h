@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The host's names: the script extender's, neither the plugin's nor the
 // simulation's.
@@ -21,6 +22,19 @@ constexpr std::uint32_t EncodeVersion(std::uint32_t major, std::uint32_t minor, 
                                       std::uint32_t subBuild)
 {
     return (major & 0xFF) << 24 | (minor & 0xFF) << 16 | (build & 0xFFF) << 4 | (subBuild & 0xF);
+}
+constexpr std::uint32_t VersionMajor(std::uint32_t version) { return version >> 24; }
+constexpr std::uint32_t VersionMinor(std::uint32_t version) { return version >> 16 & 0xFF; }
+constexpr std::uint32_t VersionBuild(std::uint32_t version) { return version >> 4 & 0xFFF; }
+constexpr std::uint32_t VersionSubBuild(std::uint32_t version) { return version & 0xF; }
+
+// "1.15.216": a runtime as the host and its players write it (the host's own
+// version too: 0x00020110 is "0.2.17"); with `subBuild`, "2.6.0.0".
+inline std::string VersionText(std::uint32_t version, bool subBuild = false)
+{
+    std::string text = std::to_string(VersionMajor(version)) + "." + std::to_string(VersionMinor(version)) + "." +
+                       std::to_string(VersionBuild(version));
+    return subBuild ? text + "." + std::to_string(VersionSubBuild(version)) : text;
 }
 
 inline constexpr std::uint32_t kPluginVersionDataFormat = 1;

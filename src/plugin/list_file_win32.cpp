@@ -1,8 +1,8 @@
 // The list file through Win32 calls, for the DLL: nothing of the C++
 // runtime's streams, locales or file-system library comes with it.
 
-#include "names/list_file.h"
-#include "text/utf8.h"
+#include "src/names/list_file.h"
+#include "src/text/utf8.h"
 
 #include <windows.h>
 

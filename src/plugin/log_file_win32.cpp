@@ -1,8 +1,8 @@
 // Varnel.log through Win32 calls: the Documents known folder, the script
 // extender's log folder below it, and one appending write per line.
 
-#include "log/log.h"
-#include "log/log_line.h"
+#include "src/log/log.h"
+#include "src/log/log_line.h"
 
 #include <windows.h>
 

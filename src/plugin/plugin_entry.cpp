@@ -1,15 +1,15 @@
 // The DLL's entry points: what the host calls, and Windows' own entry point.
 
-#include "command/messages.h"
-#include "game/game_addresses.h"
-#include "plugin/command_install.h"
-#include "plugin/fatal_error.h"
-#include "plugin/host_api.h"
-#include "plugin/plugin_version.h"
-#include "log/log.h"
-#include "log/log_line.h"
-#include "log/log_openings.h"
-#include "text/utf8.h"
+#include "src/command/messages.h"
+#include "src/game/game_addresses.h"
+#include "src/plugin/command_install.h"
+#include "src/plugin/fatal_error.h"
+#include "src/plugin/host_api.h"
+#include "src/plugin/plugin_version.h"
+#include "src/log/log.h"
+#include "src/log/log_line.h"
+#include "src/log/log_openings.h"
+#include "src/text/utf8.h"
 
 #include <windows.h>
 
@@ -69,7 +69,14 @@ void LogLoad(HMODULE game)
                  game != nullptr ? HexText(reinterpret_cast<std::uintptr_t>(game), 16) : "unknown"}));
 }
 
-void LogNotOffered(std::string_view why) { Log(LogText({why, kLogNotOffered})); }
+void LogNotOffered(std::string_view why) noexcept
+{
+    try {
+        Log(LogText({why, kLogNotOffered}));
+    } catch (...) {
+        // No memory for the line: the load's own result stands.
+    }
+}
 
 bool LoadPlugin(const sfse::HostInterface* host)
 {
@@ -117,7 +124,7 @@ extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
     try {
         return varnel::LoadPlugin(host);
     } catch (...) {
-        varnel::Log("SFSEPlugin_Load failed on an unexpected exception: SetRandomName will not be offered.");
+        varnel::LogNotOffered(varnel::kLogLoadException);
         return false;
     }
 }

@@ -1,7 +1,7 @@
 // The version record the host reads from the DLL file before it runs any of
 // the plugin's code: constant-initialised, never written.
-#include "plugin/host_api.h"
-#include "plugin/plugin_version.h"
+#include "src/plugin/host_api.h"
+#include "src/plugin/plugin_version.h"
 
 // Exported with C linkage under its exact name, outside every namespace.
 extern "C" constinit const sfse::PluginVersionData SFSEPlugin_Version = {

@@ -1,4 +1,4 @@
-#include "text/utf8.h"
+#include "src/text/utf8.h"
 
 namespace varnel {
 

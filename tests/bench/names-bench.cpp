@@ -4,8 +4,8 @@
 // program runs natively and, cross-built, under Wine.
 //   names_bench [REPETITIONS_SCALE]
 
-#include "names/name_list.h"
-#include "names/random_number.h"
+#include "src/names/name_list.h"
+#include "src/names/random_number.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 // DecodeCommandArguments over blocks built from the fuzz input, within their
 // declared lengths: the decoded Parameters equal the arguments put in.
-#include "command/arguments.h"
+#include "src/command/arguments.h"
 
 #include <cstdlib>
 

@@ -4,7 +4,7 @@
 // The input is read as it stands, and again placed across the reader's
 // first two refills (it reads 64 KiB, then 128 KiB, ...), at an offset the
 // input's first byte chooses, behind filler lines.
-#include "names/name_list.h"
+#include "src/names/name_list.h"
 
 #include <algorithm>
 #include <cstdio>

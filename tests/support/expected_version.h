@@ -5,7 +5,7 @@
 // place each is set), encoded here by hand rather than by the plugin's own
 // encoder.
 
-#include "plugin/plugin_version.h"
+#include "src/plugin/plugin_version.h"
 
 #include <cstdint>
 #include <cstdio>

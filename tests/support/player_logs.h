@@ -13,6 +13,10 @@ std::filesystem::path DocumentsFolder();
 // Documents\My Games\Starfield\SFSE\Logs below `documents`.
 std::filesystem::path LogsFolderBelow(const std::filesystem::path& documents);
 
+// The lines of the file at `path`, each checked to end in CR LF and to
+// hold no other line end; empty when there is no file.
+std::vector<std::string> CrLfLinesOf(const std::filesystem::path& path);
+
 // The lines of the log file at `path` without their time stamps, each
 // line's stamp ("2026-12-10 04:31:02.123 ") and CR LF checked on the way;
 // empty when there is no file.

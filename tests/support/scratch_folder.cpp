@@ -1,6 +1,6 @@
 #include "support/scratch_folder.h"
 
-#include "names/name_list.h"
+#include "src/names/name_list.h"
 
 #include <fstream>
 #include <iterator>

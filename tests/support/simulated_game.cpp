@@ -1,6 +1,6 @@
 #include "support/simulated_game.h"
 
-#include "game/game_addresses.h"
+#include "src/game/game_addresses.h"
 
 using namespace varnel;
 

@@ -1,6 +1,6 @@
-#include "console/console_text.h"
+#include "tools/console/console_text.h"
 
-#include "text/utf8.h"
+#include "src/text/utf8.h"
 
 #include <string>
 

@@ -1,14 +1,15 @@
-#include "command_line.h"
+#include "tools/namecheck/command_line.h"
 
-#include "doctor.h"
-#include "installation.h"
-#include "list_findings.h"
-#include "list_fix.h"
-#include "list_report.h"
-#include "list_text.h"
+#include "tools/namecheck/doctor.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/installation.h"
+#include "tools/namecheck/list_findings.h"
+#include "tools/namecheck/list_fix.h"
+#include "tools/namecheck/list_report.h"
+#include "tools/namecheck/list_text.h"
 
-#include "names/name_list.h"
-#include "names/random_number.h"
+#include "src/names/name_list.h"
+#include "src/names/random_number.h"
 
 #include <algorithm>
 #include <charconv>
@@ -71,7 +72,7 @@ std::optional<int> SampleSize(const std::string& text)
 // Reads an option that takes a value; false, with the problem set, when it is missing or bad.
 bool TakeValue(Options& options, const std::vector<fs::path>& arguments, std::size_t& i)
 {
-    const std::string option = PathText(arguments[i]);
+    const std::string option = PathAsUtf8(arguments[i]);
     if (i + 1 == arguments.size()) {
         options.problem = option + " needs a value";
         return false;
@@ -81,10 +82,10 @@ bool TakeValue(Options& options, const std::vector<fs::path>& arguments, std::si
         (option == "--fix" ? options.fixOutput : options.logs) = value;
         return true;
     }
-    options.sample = SampleSize(PathText(value));
+    options.sample = SampleSize(PathAsUtf8(value));
     if (!options.sample)
         options.problem = "--sample takes a number of names from 1 to " + std::to_string(kLargestSample) + ", not '" +
-                          Escaped(PathText(value)) + "'";
+                          Escaped(PathAsUtf8(value)) + "'";
     return options.sample.has_value();
 }
 
@@ -92,7 +93,7 @@ Options Parse(const std::vector<fs::path>& arguments)
 {
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string argument = PathText(arguments[i]);
+        const std::string argument = PathAsUtf8(arguments[i]);
         if (argument == "--json") {
             options.json = true;
         } else if (argument == "--force") {
@@ -144,9 +145,9 @@ std::optional<std::string> FolderWithoutLists(const fs::path& folder)
     std::string texts;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         if (entry.path().extension() == ".txt")
-            texts += (texts.empty() ? " " : ", ") + Escaped(PathText(entry.path().filename()));
+            texts += (texts.empty() ? " " : ", ") + Escaped(PathAsUtf8(entry.path().filename()));
     }
-    return ShownPath(PathText(folder)) + ": holds neither " + kFemaleNamesFile + " nor " + kMaleNamesFile +
+    return EscapedPath(folder) + ": holds neither " + kFemaleNamesFile + " nor " + kMaleNamesFile +
            ", the two lists the plugin reads.\n" +
            (texts.empty() ? "  It holds no text files either.\n"
                           : "  Text files in it:" + texts + ". To check one of them, drop that file itself.\n");
@@ -187,11 +188,11 @@ int SampleList(const fs::path& list, int size, std::ostream& out)
         out << ReportAsText(report);
         return report.state == ListState::ReadFailed ? 2 : 1;
     }
-    const std::string path = PathText(list);
+    const std::string path = PathAsUtf8(list);
     for (int i = 0; i < size; ++i) {
         const std::string name = ReadNameAtInFile(path, DrawRandomNumber(CountNamesInFile(path)));
         if (name.empty()) {
-            out << ShownPath(path) << ": could not be read to its end; run it again\n";
+            out << EscapedPathText(path) << ": could not be read to its end; run it again\n";
             return 2;
         }
         out << Escaped(name) << "\n";
@@ -206,7 +207,7 @@ int Sample(const fs::path& argument, int size, std::ostream& out)
         return SampleList(argument, size, out);
     int status = 0;
     for (const auto& list : ListsOf(argument)) {
-        out << "== " << ShownPath(PathText(list)) << "\n";
+        out << "== " << EscapedPath(list) << "\n";
         status = std::max(status, SampleList(list, size, out));
     }
     return status;

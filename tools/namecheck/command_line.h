@@ -9,8 +9,12 @@
 
 namespace varnel {
 
-// Exit status: 0 every list is good; 1 a list will make some commands fail
-// or show wrong names; 2 usage or I/O error.
+// Exit status. Given lists: 0 every list is good; 1 a list will make some
+// commands fail or show wrong names; 2 usage or I/O error. Given an
+// installation (its game folder, Data\SFSE\Plugins, sfse.txt or
+// Varnel.log): the verdict's (ExitStatusOf in doctor.h): 0 nothing stands in
+// the way of SetRandomName, 1 something does, 2 a file that would settle it
+// could not be read; 2 for a usage error too.
 int RunNameCheck(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err);
 
 // Started from Explorer (by a drop or a double-click) the program is alone on

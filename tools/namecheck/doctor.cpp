@@ -1,12 +1,13 @@
-#include "doctor.h"
+#include "tools/namecheck/doctor.h"
 
-#include "host_log.h"
-#include "host_reasons.h"
-#include "list_findings.h"
-#include "list_text.h"
-#include "names/list_names.h"
-#include "plugin_file.h"
-#include "plugin_log.h"
+#include "src/names/list_names.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/host_log.h"
+#include "tools/namecheck/host_reasons.h"
+#include "tools/namecheck/list_findings.h"
+#include "tools/namecheck/list_text.h"
+#include "tools/namecheck/plugin_file.h"
+#include "tools/namecheck/plugin_log.h"
 
 #include <sstream>
 
@@ -19,7 +20,6 @@ namespace fs = std::filesystem;
 constexpr const char* kLoader = "sfse_loader.exe";
 constexpr std::size_t kFailuresShown = 3;
 
-std::string Shown(const fs::path& path) { return ShownPath(PathText(path)); }
 
 std::string EndedSentence(std::string text) { return text.empty() || text.back() == '.' ? text : text + "."; }
 
@@ -36,26 +36,26 @@ std::string Sentence(const std::string& text)
 
 // The first verdict given stands: the checks run in the order the game
 // meets them, so the first thing in the way is the one named.
-void Decide(Diagnosis& diagnosis, Standing standing, const char* key, std::string verdict, const std::string& action)
+void Decide(Diagnosis& diagnosis, Status status, const char* verdict, std::string text, const std::string& action)
 {
-    if (!diagnosis.key.empty())
+    if (!diagnosis.verdict.empty())
         return;
-    diagnosis.standing = standing;
-    diagnosis.key = key;
-    diagnosis.verdict = EndedSentence(std::move(verdict));
+    diagnosis.status = status;
+    diagnosis.verdict = verdict;
+    diagnosis.text = EndedSentence(std::move(text));
     diagnosis.action = Sentence(action);
 }
 
 void Note(Diagnosis& diagnosis, const char* about, std::string text, const fs::path& from)
 {
-    diagnosis.facts.push_back({about, std::move(text), Shown(from)});
+    diagnosis.facts.push_back({about, std::move(text), EscapedPath(from)});
 }
 
 std::string RuntimesText(const sfse::PluginVersionData& record)
 {
     std::string text;
     for (const std::uint32_t runtime : ListedRuntimes(record))
-        text += (text.empty() ? "" : ", ") + RuntimeText(runtime);
+        text += (text.empty() ? "" : ", ") + sfse::VersionText(runtime);
     return text.empty() ? "no game version" : text;
 }
 
@@ -81,30 +81,30 @@ void CheckPluginFile(const Installation& installation, const PluginFile& dll, Di
         Note(diagnosis, kPluginDll, "a copy in a folder the game does not read", copy);
     const fs::path& plugins = *installation.pluginFolder;
     if (dll.state == PluginFileState::Missing) {
-        Note(diagnosis, kPluginDll, "not in " + Shown(plugins), plugins);
+        Note(diagnosis, kPluginDll, "not in " + EscapedPath(plugins), plugins);
         if (!installation.strayCopies.empty())
-            Decide(diagnosis, Standing::Blocked, "plugin-in-wrong-folder",
-                   "Varnel.dll is in " + Shown(installation.strayCopies.front().parent_path()) +
+            Decide(diagnosis, Status::Blocked, "plugin-in-wrong-folder",
+                   "Varnel.dll is in " + EscapedPath(installation.strayCopies.front().parent_path()) +
                        ", a folder the game does not read.",
-                   "Move Varnel.dll, FemaleNames.txt and MaleNames.txt into " + Shown(plugins) + ".");
-        Decide(diagnosis, Standing::Blocked, "plugin-missing", "Varnel.dll is not in " + Shown(plugins) + ".",
-               "Install the zip with your mod manager, or unpack it into the game's Data folder so that " + Shown(plugins / kPluginDll) + " exists.");
+                   "Move Varnel.dll, FemaleNames.txt and MaleNames.txt into " + EscapedPath(plugins) + ".");
+        Decide(diagnosis, Status::Blocked, "plugin-missing", "Varnel.dll is not in " + EscapedPath(plugins) + ".",
+               "Install the zip with your mod manager, or unpack it into the game's Data folder so that " + EscapedPath(plugins / kPluginDll) + " exists.");
         return;
     }
     if (dll.state == PluginFileState::Unreadable) {
         Note(diagnosis, kPluginDll, "cannot be read", dll.path);
-        Decide(diagnosis, Standing::Unknown, "plugin-unreadable", Shown(dll.path) + " cannot be read.",
+        Decide(diagnosis, Status::Unknown, "plugin-unreadable", EscapedPath(dll.path) + " cannot be read.",
                "Close the game and any program that has the file open, then run this again.");
         return;
     }
     if (dll.state != PluginFileState::Read || !IsThisPlugin(dll.record)) {
         Note(diagnosis, kPluginDll, std::string("not this plugin: ") + NotAPluginText(dll.state), dll.path);
-        Decide(diagnosis, Standing::Blocked, "not-this-plugin", Shown(dll.path) + " is not this plugin.",
+        Decide(diagnosis, Status::Blocked, "not-this-plugin", EscapedPath(dll.path) + " is not this plugin.",
                "Reinstall the zip.");
         return;
     }
     Note(diagnosis, kPluginDll,
-         std::string(dll.record.name) + ", version " + PluginVersionText(dll.record.pluginVersion) +
+         std::string(dll.record.name) + ", version " + sfse::VersionText(dll.record.pluginVersion, true) +
              ", built for Starfield " + RuntimesText(dll.record) + " (its record, read as SFSE reads it)",
          dll.path);
 }
@@ -117,7 +117,7 @@ std::string FailuresText(const std::vector<HostPluginLine>& failures)
     return text;
 }
 
-void CheckVarnelLine(const HostLog& log, const HostPluginLine& line, const PluginFile& dll, Diagnosis& diagnosis)
+void CheckPluginLine(const HostLog& log, const HostPluginLine& line, const PluginFile& dll, Diagnosis& diagnosis)
 {
     if (line.loaded) {
         Note(diagnosis, kHostLogFile, "line " + std::to_string(line.lineNumber) + ": Varnel.dll loaded correctly", log.path);
@@ -127,14 +127,14 @@ void CheckVarnelLine(const HostLog& log, const HostPluginLine& line, const Plugi
     const HostReason* row = FindHostReason(line.reason.c_str());
     std::string action = row != nullptr ? row->action : "see the README's table of the script extender's reasons.";
     const std::vector<HostPluginLine> before = FailuresBefore(log, line.lineNumber);
-    if (line.reason == "reported as incompatible during load" && !before.empty()) {
+    if (line.reason == kReasonRefusedInLoad && !before.empty()) {
         Note(diagnosis, kHostLogFile, "plugins that failed before it: " + FailuresText(before), log.path);
         action = "Update or remove the plugins that failed before it (" + FailuresText(before) + "), then start the game again.";
     }
-    if (line.reason == "disabled, incompatible with current version of the game" && log.runtime && dll.state == PluginFileState::Read)
+    if (line.reason == kReasonWrongRuntime && log.runtime && dll.state == PluginFileState::Read)
         Note(diagnosis, kHostLogFile,
-             "the game is " + RuntimeText(*log.runtime) + "; Varnel.dll is built for " + RuntimesText(dll.record), log.path);
-    Decide(diagnosis, Standing::Blocked, "host-refused", "SFSE did not load Varnel.dll: " + line.reason + ".", action);
+             "the game is " + sfse::VersionText(*log.runtime) + "; Varnel.dll is built for " + RuntimesText(dll.record), log.path);
+    Decide(diagnosis, Status::Blocked, "host-refused", "SFSE did not load Varnel.dll: " + line.reason + ".", action);
 }
 
 void CheckHostLog(const HostLog& log, const PluginFile& dll, Diagnosis& diagnosis)
@@ -143,28 +143,28 @@ void CheckHostLog(const HostLog& log, const PluginFile& dll, Diagnosis& diagnosi
     switch (log.state) {
     case HostLogState::Missing:
         Note(diagnosis, kHostLogFile, "not there", folder);
-        Decide(diagnosis, Standing::Blocked, "sfse-not-run", "SFSE has written no sfse.txt: the game has not been started through SFSE.",
+        Decide(diagnosis, Status::Blocked, "sfse-not-run", "SFSE has written no sfse.txt: the game has not been started through SFSE.",
                std::string("Install SFSE and start the game with ") + kLoader + ", then run this again.");
         return;
     case HostLogState::Unreadable:
         Note(diagnosis, kHostLogFile, "cannot be read", log.path);
-        Decide(diagnosis, Standing::Unknown, "sfse-unreadable", "sfse.txt cannot be read.", "Close the game, then run this again.");
+        Decide(diagnosis, Status::Unknown, "sfse-unreadable", "sfse.txt cannot be read.", "Close the game, then run this again.");
         return;
     case HostLogState::NotHostLog:
         Note(diagnosis, kHostLogFile, "does not begin as SFSE begins its log (empty, or another file)", log.path);
-        Decide(diagnosis, Standing::Unknown, "sfse-not-a-log", "sfse.txt is not a log SFSE wrote.",
+        Decide(diagnosis, Status::Unknown, "sfse-not-a-log", "sfse.txt is not a log SFSE wrote.",
                std::string("Start the game with ") + kLoader + ", then run this again.");
         return;
     case HostLogState::Read:
         break;
     }
     Note(diagnosis, kHostLogFile,
-         "SFSE " + log.hostVersion + " ran the game " + (log.runtime ? RuntimeText(*log.runtime) : "of an unknown version") +
-             ", scanning " + ShownPath(log.pluginDirectory),
+         "SFSE " + log.hostVersion + " ran the game " + (log.runtime ? sfse::VersionText(*log.runtime) : "of an unknown version") +
+             ", scanning " + EscapedPathText(log.pluginDirectory),
          log.path);
     if (dll.state != PluginFileState::Missing && ArrivedAt(dll.times) > log.times.written) {
         Note(diagnosis, kHostLogFile, "older than Varnel.dll", log.path);
-        Decide(diagnosis, Standing::Blocked, "sfse-older-than-plugin",
+        Decide(diagnosis, Status::Blocked, "sfse-older-than-plugin",
                "sfse.txt is older than Varnel.dll: the game has not been started through SFSE since the plugin was installed.",
                std::string("Start the game with ") + kLoader + " (to the main menu), then run this again.");
     }
@@ -172,21 +172,21 @@ void CheckHostLog(const HostLog& log, const PluginFile& dll, Diagnosis& diagnosi
     if (!boxed.empty())
         Note(diagnosis, kHostLogFile, "the box \"SFSE Plugin Loader\" listed " + FailuresText(boxed), log.path);
     if (const HostPluginLine* line = LineOf(log, kPluginDll)) {
-        CheckVarnelLine(log, *line, dll, diagnosis);
+        CheckPluginLine(log, *line, dll, diagnosis);
     } else if (log.scanStoppedBy) {
         Note(diagnosis, kHostLogFile, *log.scanStoppedBy + " stopped the scan (\"" + kScanStopped + "\")", log.path);
-        Decide(diagnosis, Standing::Blocked, "scan-stopped",
+        Decide(diagnosis, Status::Blocked, "scan-stopped",
                *log.scanStoppedBy + " stopped SFSE's scan before it reached Varnel.dll.",
                "Remove " + *log.scanStoppedBy + " from Data\\SFSE\\Plugins: it is not an SFSE plugin (SFSE loads no plugin after it).");
     } else if (!log.complete) {
         Note(diagnosis, kHostLogFile, "ends before \"init complete\", with no line for Varnel.dll", log.path);
-        Decide(diagnosis, Standing::Unknown, "sfse-cut",
+        Decide(diagnosis, Status::Unknown, "sfse-cut",
                "sfse.txt ends before SFSE's start-up did: the game was still starting, or stopped while starting.",
                std::string("Close the game, start it with ") + kLoader + " to the main menu, then run this again.");
     } else {
         Note(diagnosis, kHostLogFile, "no line for Varnel.dll", log.path);
-        Decide(diagnosis, Standing::Blocked, "plugin-not-scanned",
-               "SFSE did not find Varnel.dll in the folder it scanned, " + ShownPath(log.pluginDirectory) + ".",
+        Decide(diagnosis, Status::Blocked, "plugin-not-scanned",
+               "SFSE did not find Varnel.dll in the folder it scanned, " + EscapedPathText(log.pluginDirectory) + ".",
                "Install the plugin into that folder, the Data\\SFSE\\Plugins of the game SFSE starts.");
     }
 }
@@ -197,9 +197,9 @@ void CheckCommandFailure(const Installation& installation, const PluginLog& log,
     const auto local = LocalPathOf(list, installation);
     if (list.empty() || !installation.pluginFolder || (local && SamePlace(local->parent_path(), *installation.pluginFolder)))
         return;
-    const std::string lookedIn = ShownPath(list.substr(0, list.rfind('\\')));
-    Decide(diagnosis, Standing::Blocked, "other-working-folder",
-           "The game looked for its lists in " + lookedIn + ", not in " + Shown(*installation.pluginFolder) +
+    const std::string lookedIn = EscapedPathText(list.substr(0, list.rfind('\\')));
+    Decide(diagnosis, Status::Blocked, "other-working-folder",
+           "The game looked for its lists in " + lookedIn + ", not in " + EscapedPath(*installation.pluginFolder) +
                ": it was started from another folder than its own.",
            std::string("Start the game with ") + kLoader + " from the game's folder (a shortcut's \"Start in\" must be that folder).");
 }
@@ -209,8 +209,7 @@ void CheckPluginLog(const Installation& installation, const PluginLog& log, cons
     const HostPluginLine* line = LineOf(host, kPluginDll);
     const bool loaded = line != nullptr && line->loaded;
     // SFSE ran the plugin's load, which empties the log, unless a check refused it first.
-    const bool ranThisStart = loaded || (line != nullptr && (line->reason == "reported as incompatible during load" ||
-                                                            line->reason == "disabled, fatal error occurred while loading plugin"));
+    const bool ranThisStart = loaded || (line != nullptr && (line->reason == kReasonRefusedInLoad || line->reason == kReasonLoadFault));
     if (log.state == PluginLogState::Missing) {
         if (loaded)
             Note(diagnosis, kPluginLogFile, "not there: the plugin could not write its log", log.path.parent_path());
@@ -223,7 +222,7 @@ void CheckPluginLog(const Installation& installation, const PluginLog& log, cons
     }
     if (log.state == PluginLogState::Unreadable) {
         Note(diagnosis, kPluginLogFile, "cannot be read", log.path);
-        Decide(diagnosis, Standing::Unknown, "log-unreadable", "Varnel.log cannot be read.", "Close the game, then run this again.");
+        Decide(diagnosis, Status::Unknown, "log-unreadable", "Varnel.log cannot be read.", "Close the game, then run this again.");
         return;
     }
     if (log.cut)
@@ -239,14 +238,14 @@ void CheckPluginLog(const Installation& installation, const PluginLog& log, cons
         Note(diagnosis, kPluginLogFile, "no line says the plugin was loaded", log.path);
     if (log.notOffered) {
         Note(diagnosis, kPluginLogFile, *log.notOffered, log.path);
-        Decide(diagnosis, Standing::Blocked, log.listenerRefused ? "listener-refused" : "not-offered",
+        Decide(diagnosis, Status::Blocked, log.listenerRefused ? "listener-refused" : "not-offered",
                log.listenerRefused ? "SFSE refused the plugin's listener: plugins before it in Data\\SFSE\\Plugins failed to load."
                                    : "SFSE did not offer what the plugin needs.",
                log.listenerRefused ? "Update or remove the plugins that failed (sfse.txt names them)." : "Update SFSE.");
     }
     if (log.notInstalled) {
         Note(diagnosis, kPluginLogFile, *log.notInstalled, log.path);
-        Decide(diagnosis, Standing::Blocked, "command-taken",
+        Decide(diagnosis, Status::Blocked, "command-taken",
                "SetRandomName did not take over TogglePathLine: another plugin took or renamed that console command.",
                "Only one plugin can have TogglePathLine: remove the other plugin, or this one.");
     } else if (log.installed) {
@@ -273,11 +272,11 @@ void CheckLists(const fs::path& plugins, Diagnosis& diagnosis)
         diagnosis.lists.push_back(ReportOnList(plugins / list));
         const ListReport& report = diagnosis.lists.back();
         if (report.state == ListState::ReadFailed)
-            Decide(diagnosis, Standing::Unknown, "list-unreadable", Shown(report.path) + " could not be read to its end.",
+            Decide(diagnosis, Status::Unknown, "list-unreadable", EscapedPath(report.path) + " could not be read to its end.",
                    "Close the program that has it open, then run this again.");
         const std::vector<Found> found = FindingsOf(report);
         if (ListHasProblems(report) && !found.empty())
-            Decide(diagnosis, Standing::Blocked, "list-problem", std::string(list) + ": " + found.front().detail,
+            Decide(diagnosis, Status::Blocked, "list-problem", std::string(list) + ": " + found.front().detail,
                    KindOf(found.front().finding).action);
     }
 }
@@ -294,10 +293,10 @@ Diagnosis Diagnose(const Installation& installation)
     }
     if (!installation.logsFolder) {
         diagnosis.facts.push_back({"logs", "the folder of sfse.txt and Varnel.log is not known", ""});
-        Decide(diagnosis, Standing::Unknown, "logs-unknown", "The logs folder of SFSE is not known here.",
+        Decide(diagnosis, Status::Unknown, "logs-unknown", "The logs folder of SFSE is not known here.",
                "Name it with --logs FOLDER: Documents\\My Games\\Starfield\\SFSE\\Logs of the game's Windows user.");
     } else {
-        diagnosis.facts.push_back({"logs", installation.logsFoundBy, Shown(*installation.logsFolder)});
+        diagnosis.facts.push_back({"logs", installation.logsFoundBy, EscapedPath(*installation.logsFolder)});
         const HostLog host = ReadHostLog(*installation.logsFolder / kHostLogFile);
         CheckHostLog(host, dll, diagnosis);
         CheckPluginLog(installation, ReadPluginLog(*installation.logsFolder / kPluginLogFile), host, diagnosis);
@@ -306,19 +305,19 @@ Diagnosis Diagnose(const Installation& installation)
         CheckLists(*installation.pluginFolder, diagnosis);
     else
         diagnosis.facts.push_back({"lists", "not checked: the game's folder is not known", ""});
-    Decide(diagnosis, Standing::Clear, "all-well", "Nothing stands in the way of SetRandomName.",
+    Decide(diagnosis, Status::Clear, "all-well", "Nothing stands in the way of SetRandomName.",
            "Select a character in the console, then type SetRandomName female or SetRandomName male.");
     return diagnosis;
 }
 
 int ExitStatusOf(const Diagnosis& diagnosis)
 {
-    return diagnosis.standing == Standing::Clear ? 0 : diagnosis.standing == Standing::Blocked ? 1 : 2;
+    return diagnosis.status == Status::Clear ? 0 : diagnosis.status == Status::Blocked ? 1 : 2;
 }
 
 std::string DiagnosisAsText(const Diagnosis& diagnosis)
 {
-    std::string text = Escaped(diagnosis.verdict, Backslashes::Kept) + "\n  To do: " + Escaped(diagnosis.action, Backslashes::Kept) +
+    std::string text = Escaped(diagnosis.text, Backslashes::Kept) + "\n  To do: " + Escaped(diagnosis.action, Backslashes::Kept) +
                        "\n\nWhat this rests on:\n";
     // Facts of one file under one heading that says where they were read.
     for (std::size_t i = 0; i < diagnosis.facts.size(); ++i) {
@@ -336,8 +335,8 @@ std::string DiagnosisAsJson(const Diagnosis& diagnosis)
 {
     bool replaced = false;
     std::ostringstream out;
-    out << "{\"verdict\": " << JsonString(diagnosis.key, replaced) << ", \"status\": " << ExitStatusOf(diagnosis)
-        << ", \"text\": " << JsonString(diagnosis.verdict, replaced) << ", \"action\": " << JsonString(diagnosis.action, replaced)
+    out << "{\"verdict\": " << JsonString(diagnosis.verdict, replaced) << ", \"status\": " << ExitStatusOf(diagnosis)
+        << ", \"text\": " << JsonString(diagnosis.text, replaced) << ", \"action\": " << JsonString(diagnosis.action, replaced)
         << ", \"facts\": [";
     for (std::size_t i = 0; i < diagnosis.facts.size(); ++i) {
         const Fact& fact = diagnosis.facts[i];

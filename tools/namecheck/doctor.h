@@ -4,8 +4,8 @@
 // SetRandomName is missing or failing, and what to do. One verdict with its
 // action first, then each fact it rests on with where it was read.
 
-#include "installation.h"
-#include "list_report.h"
+#include "tools/namecheck/installation.h"
+#include "tools/namecheck/list_report.h"
 
 #include <filesystem>
 #include <optional>
@@ -15,7 +15,7 @@
 
 namespace varnel {
 
-enum class Standing {
+enum class Status {
     Clear,    // nothing stands in the way of the command: exit status 0
     Blocked,  // something does: 1
     Unknown,  // a file that would settle it could not be read: 2
@@ -28,9 +28,9 @@ struct Fact {
 };
 
 struct Diagnosis {
-    Standing standing = Standing::Clear;
-    std::string key;      // the verdict's name in the JSON
-    std::string verdict;
+    Status status = Status::Clear;
+    std::string verdict;  // its name, "plugin-missing": the JSON's "verdict"
+    std::string text;     // what it says, a sentence: the JSON's "text"
     std::string action;
     std::vector<Fact> facts;
     std::vector<ListReport> lists;
@@ -41,7 +41,7 @@ Diagnosis Diagnose(const Installation& installation);
 std::string DiagnosisAsText(const Diagnosis& diagnosis);
 std::string DiagnosisAsJson(const Diagnosis& diagnosis);
 
-// Exit status 0, 1 or 2 as Standing says.
+// Exit status 0, 1 or 2 as Status says.
 int ExitStatusOf(const Diagnosis& diagnosis);
 
 }  // namespace varnel

@@ -1,4 +1,4 @@
-#include "file_times.h"
+#include "tools/namecheck/file_times.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -1,10 +1,10 @@
-#include "host_log.h"
+#include "tools/namecheck/host_log.h"
 
-#include "list_text.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/host_reasons.h"
 
 #include <algorithm>
 #include <regex>
-#include <sstream>
 #include <string_view>
 
 namespace varnel {
@@ -20,7 +20,6 @@ namespace {
 constexpr std::string_view kStart = "SFSE runtime: initialize (version = ";
 constexpr std::string_view kPluginDirectory = "plugin directory = ";
 constexpr std::string_view kChecking = "checking plugin ";
-constexpr std::string_view kScanException = "exception occurred while loading plugins";
 constexpr std::string_view kInitComplete = "init complete";
 constexpr std::string_view kLoadedCorrectly = "loaded correctly";
 constexpr std::string_view kNoVersionData = "no version data";
@@ -82,7 +81,7 @@ void ReadLine(const std::string& line, std::size_t number, HostLog& log)
         log.pluginDirectory = line.substr(kPluginDirectory.size());
     else if (line.starts_with(kChecking))
         log.lastChecked = line.substr(kChecking.size());
-    else if (line == kScanException && !log.lastChecked.empty())
+    else if (line == kScanStopped && !log.lastChecked.empty())
         log.scanStoppedBy = log.lastChecked;
     else if (line == kInitComplete)
         log.complete = true;
@@ -101,18 +100,17 @@ HostLog ReadHostLog(const std::filesystem::path& path)
     const WholeFile file = ReadWholeFile(path);
     if (!file.present)
         return log;
-    log.times = TimesOf(path);
-    const std::optional<std::string>& bytes = file.bytes;
-    if (!bytes) {
+    log.times = file.times;
+    if (!file.bytes) {
         log.state = HostLogState::Unreadable;
         return log;
     }
-    log.state = std::string_view(*bytes).starts_with(kStart) ? HostLogState::Read : HostLogState::NotHostLog;
-    std::istringstream lines(*bytes);
+    log.state = std::string_view(*file.bytes).starts_with(kStart) ? HostLogState::Read : HostLogState::NotHostLog;
+    if (log.state != HostLogState::Read)
+        return log;
     std::size_t number = 0;
-    for (std::string line; log.state == HostLogState::Read && std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    for (const std::string_view text : LinesOf(*file.bytes)) {
+        const std::string line(text);
         if (++number == 1)
             ReadStart(line, log);
         else

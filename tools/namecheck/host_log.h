@@ -5,7 +5,7 @@
 // scanned, each plugin's line with its outcome, a scan stopped by a file,
 // and whether the start-up ran to its end.
 
-#include "file_times.h"
+#include "tools/namecheck/file_times.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "host_reasons.h"
+#include "tools/namecheck/host_reasons.h"
 
-#include "plugin/plugin_version.h"
+#include "src/plugin/plugin_version.h"
 
 #include <cstring>
 #include <iterator>
@@ -8,7 +8,7 @@
 namespace varnel {
 
 const HostReason kHostReasons[] = {
-    {"disabled, incompatible with current version of the game",
+    {kReasonWrongRuntime,
      "your game is not runtime " VARNEL_GAME_RUNTIME_TEXT ", the only one this plugin is built for (its memory offsets "
      "are that runtime's). Use the game version " VARNEL_GAME_RUNTIME_TEXT ", or wait for a build of the plugin for "
      "your version; nothing else helps."},
@@ -20,10 +20,10 @@ const HostReason kHostReasons[] = {
     {"couldn't load plugin",
      "Windows could not load the DLL (the code is Windows' error number): the file is damaged, or Windows blocked it "
      "as downloaded (right-click it, Properties, tick Unblock), or it cannot be read; unblock it or reinstall the zip."},
-    {"disabled, fatal error occurred while loading plugin",
+    {kReasonLoadFault,
      "the plugin crashed while loading (the log gives code 0, the box none): reinstall the zip; if it stays, report "
      "it with sfse.txt."},
-    {"reported as incompatible during load",
+    {kReasonRefusedInLoad,
      "the plugin could not register with the script extender. Most often plugins before it failed to load (the "
      "script extender then refuses the plugins after them): update or remove the plugins listed in the same box. "
      "Otherwise SFSE did not offer what the plugin needs: update SFSE."},

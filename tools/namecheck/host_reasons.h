@@ -19,6 +19,11 @@ extern const std::size_t kHostReasonCount;
 // The row of `reason`, or null for a reason the table does not know.
 const HostReason* FindHostReason(const char* reason);
 
+// The reasons the checker answers beyond the table's action, as the host
+// writes them.
+inline constexpr const char* kReasonWrongRuntime = "disabled, incompatible with current version of the game";
+inline constexpr const char* kReasonLoadFault = "disabled, fatal error occurred while loading plugin";
+inline constexpr const char* kReasonRefusedInLoad = "reported as incompatible during load";
 // The reason of a scan stopped by a file: a line of its own.
 inline constexpr const char* kScanStopped = "exception occurred while loading plugins";
 

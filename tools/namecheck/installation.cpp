@@ -1,7 +1,7 @@
-#include "installation.h"
+#include "tools/namecheck/installation.h"
 
-#include "host_log.h"
-#include "list_report.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/host_log.h"
 
 #include <algorithm>
 
@@ -20,9 +20,9 @@ namespace fs = std::filesystem;
 // Starfield's Steam app id: Proton keeps its Windows prefix under it.
 constexpr const char* kSteamAppId = "1716740";
 
-bool NamedLike(const fs::path& path, const std::string& name)
+bool HasNameIgnoringCase(const fs::path& path, const std::string& name)
 {
-    return AsciiLowerCase(PathText(path.filename())) == AsciiLowerCase(name);
+    return AsciiLowerCase(PathAsUtf8(path.filename())) == AsciiLowerCase(name);
 }
 
 bool Exists(const fs::path& path)
@@ -32,7 +32,7 @@ bool Exists(const fs::path& path)
 }
 
 // The folder without a closing separator, so that its name is its last part.
-fs::path Tidy(const fs::path& path)
+fs::path AbsoluteWithoutClosingSeparator(const fs::path& path)
 {
     std::error_code error;
     fs::path absolute = fs::absolute(path, error);
@@ -43,8 +43,8 @@ fs::path Tidy(const fs::path& path)
 
 bool IsPluginFolder(const fs::path& folder)
 {
-    return NamedLike(folder, "Plugins") && NamedLike(folder.parent_path(), "SFSE") &&
-           NamedLike(folder.parent_path().parent_path(), "Data");
+    return HasNameIgnoringCase(folder, "Plugins") && HasNameIgnoringCase(folder.parent_path(), "SFSE") &&
+           HasNameIgnoringCase(folder.parent_path().parent_path(), "Data");
 }
 
 fs::path MyGamesLogsBelow(const fs::path& documents) { return documents / "My Games" / "Starfield" / "SFSE" / "Logs"; }
@@ -66,7 +66,7 @@ std::optional<fs::path> DocumentsLogs()
 std::optional<fs::path> ProtonLogs(const fs::path& game)
 {
     const fs::path steamapps = game.parent_path().parent_path();
-    if (!NamedLike(game.parent_path(), "common") || !NamedLike(steamapps, "steamapps"))
+    if (!HasNameIgnoringCase(game.parent_path(), "common") || !HasNameIgnoringCase(steamapps, "steamapps"))
         return std::nullopt;
     const fs::path user = steamapps / "compatdata" / kSteamAppId / "pfx" / "drive_c" / "users" / "steamuser";
     for (const char* documents : {"Documents", "My Documents"}) {
@@ -79,7 +79,7 @@ std::optional<fs::path> ProtonLogs(const fs::path& game)
 void FindLogs(Installation& installation, const std::optional<fs::path>& logs)
 {
     if (logs) {
-        installation.logsFolder = Tidy(*logs);
+        installation.logsFolder = AbsoluteWithoutClosingSeparator(*logs);
         installation.logsFoundBy = "named with --logs";
         return;
     }
@@ -135,16 +135,16 @@ bool IsFolder(const fs::path& path)
 
 bool NamesInstallation(const fs::path& argument)
 {
-    const fs::path path = Tidy(argument);
+    const fs::path path = AbsoluteWithoutClosingSeparator(argument);
     if (IsFolder(path))
         return Exists(path / kGameExecutable) || IsPluginFolder(path);
-    return NamedLike(path, kHostLogFile) || NamedLike(path, "Varnel.log");
+    return HasNameIgnoringCase(path, kHostLogFile) || HasNameIgnoringCase(path, "Varnel.log");
 }
 
 Installation FindInstallation(const fs::path& argument, const std::optional<fs::path>& logs)
 {
     Installation installation;
-    const fs::path path = Tidy(argument);
+    const fs::path path = AbsoluteWithoutClosingSeparator(argument);
     if (IsFolder(path) && IsPluginFolder(path) && !Exists(path / kGameExecutable)) {
         SetGameFolder(installation, path.parent_path().parent_path().parent_path());
     } else if (IsFolder(path)) {
@@ -156,7 +156,7 @@ Installation FindInstallation(const fs::path& argument, const std::optional<fs::
         const HostLog host = ReadHostLog(path.parent_path() / kHostLogFile);
         const auto scanned = LocalPathOf(host.pluginDirectory, installation);
         if (scanned && IsFolder(*scanned))
-            SetGameFolder(installation, Tidy(*scanned).parent_path().parent_path().parent_path());
+            SetGameFolder(installation, AbsoluteWithoutClosingSeparator(*scanned).parent_path().parent_path().parent_path());
     }
     if (!installation.logsFolder || logs)
         FindLogs(installation, logs);

@@ -1,10 +1,11 @@
-#include "list_findings.h"
+#include "tools/namecheck/list_findings.h"
 
-#include "list_report.h"
-#include "list_text.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/list_report.h"
+#include "tools/namecheck/list_text.h"
 
-#include "command/messages.h"
-#include "names/list_names.h"
+#include "src/command/messages.h"
+#include "src/names/list_names.h"
 
 #include <algorithm>
 #include <iterator>
@@ -107,11 +108,6 @@ std::string LinesText(const std::vector<std::int64_t>& lines)
     if (lines.size() > kShown)
         text += " and " + std::to_string(lines.size() - kShown) + " more";
     return text;
-}
-
-std::string Count(std::int64_t count, const char* one, const char* many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 namespace {
@@ -276,7 +272,7 @@ void NoteFindings(const ListReport& report, Findings& found)
         Add(found, Finding::PercentSigns,
             "names holding % (" + std::to_string(report.percentSigns.size()) + "):" + QuotedList(report.percentSigns));
     // The file's name, whichever separator the path was written with.
-    const std::string path = PathText(report.path);
+    const std::string path = PathAsUtf8(report.path);
     const std::string file = path.substr(path.find_last_of("/\\") + 1);
     if (file != kFemaleNamesFile && file != kMaleNamesFile)
         Add(found, Finding::OtherFileName, "named " + Quoted(file) + ", which the plugin never reads");

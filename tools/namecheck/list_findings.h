@@ -69,9 +69,6 @@ std::vector<Found> FindingsOf(const ListReport& report);
 // line each, for --help.
 std::string FindingsHelp();
 
-// "1 name", "2 names".
-std::string Count(std::int64_t count, const char* one, const char* many);
-
 // "line 3" or "lines 2, 5, 9 and 4 more".
 std::string LinesText(const std::vector<std::int64_t>& lines);
 

@@ -1,9 +1,10 @@
-#include "list_fix.h"
+#include "tools/namecheck/list_fix.h"
 
-#include "list_findings.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/list_findings.h"
 
-#include "list_report.h"
-#include "list_text.h"
+#include "tools/namecheck/list_report.h"
+#include "tools/namecheck/list_text.h"
 
 #include <fstream>
 #include <set>
@@ -130,7 +131,7 @@ std::string InputProblem(const fs::path& input)
 
 FixOutcome Refused(const fs::path& about, const std::string& why)
 {
-    return {false, ShownPath(PathText(about)) + ": " + why + "; nothing written"};
+    return {false, EscapedPath(about) + ": " + why + "; nothing written"};
 }
 
 }  // namespace
@@ -162,8 +163,8 @@ FixOutcome FixList(const fs::path& input, const fs::path& output, bool force)
     if (!out)
         return Refused(output, "cannot be written");
     const std::size_t count = cleaning.names.size();
-    return {true, ShownPath(PathText(output)) + ": wrote " + std::to_string(count) + (count == 1 ? " name" : " names") +
-                      " from " + ShownPath(PathText(input)) + ", UTF-8 with CR LF line ends" + Changes(cleaning, note)};
+    return {true, EscapedPath(output) + ": wrote " + std::to_string(count) + (count == 1 ? " name" : " names") +
+                      " from " + EscapedPath(input) + ", UTF-8 with CR LF line ends" + Changes(cleaning, note)};
 }
 
 }  // namespace varnel

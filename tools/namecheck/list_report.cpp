@@ -1,9 +1,10 @@
-#include "list_report.h"
+#include "tools/namecheck/list_report.h"
 
-#include "list_findings.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/list_findings.h"
 
-#include "names/list_file.h"
-#include "names/name_list.h"
+#include "src/names/list_file.h"
+#include "src/names/name_list.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -209,18 +210,12 @@ std::vector<std::int64_t> LineGivenFor(const std::vector<std::string>& lines)
     return given;
 }
 
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string utf8 = path.u8string();
-    return {utf8.begin(), utf8.end()};
-}
-
 ListReport ReportOnList(const std::filesystem::path& path)
 {
     ListReport report;
     try {
         report.path = path;
-        const std::string utf8Path = PathText(path);
+        const std::string utf8Path = PathAsUtf8(path);
         if (!ListFileExists(utf8Path))
             return report;
         // Only regular files are read: a pipe would never end.
@@ -271,34 +266,6 @@ bool ListHasProblems(const ListReport& report)
 {
     const std::vector<Found> found = FindingsOf(report);
     return std::any_of(found.begin(), found.end(), [](const Found& f) { return KindOf(f.finding).problem; });
-}
-
-std::string ReportAsText(const ListReport& report)
-{
-    std::ostringstream out;
-    out << ShownPath(PathText(report.path)) << ": ";
-    if (report.state == ListState::ReadFailed)
-        return out.str() + "could not be read to its end (a read error, or memory ran out); nothing can be said "
-                           "about it: run the check again\n";
-    // A list that was read: its size, then a line for each finding; one that
-    // was not: its one finding on the same line.
-    const bool read = report.state == ListState::Readable;
-    if (read && SavedAsUtf16(report))
-        out << report.lines << (report.lines == 1 ? " line" : " lines") << " as the game reads it";
-    else if (read)
-        out << report.lines << (report.lines == 1 ? " line, " : " lines, ") << report.names
-            << (report.names == 1 ? " name" : " names");
-    bool problems = false;
-    for (const auto& found : FindingsOf(report)) {
-        const FindingKind& kind = KindOf(found.finding);
-        problems = problems || kind.problem;
-        out << (read ? "\n  " : "") << (kind.problem ? "" : "note: ") << found.detail << ".\n    To do: "
-            << kind.action << (kind.fixMends ? ", or run with --fix" : "") << ".";
-    }
-    out << "\n";
-    if (!problems)
-        out << "  every command shows a name as its line reads, each line as likely as the next\n";
-    return out.str();
 }
 
 }  // namespace varnel

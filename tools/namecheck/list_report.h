@@ -2,7 +2,7 @@
 
 // What a name list will do in the game, found with the plugin's own reader.
 
-#include "list_text.h"
+#include "tools/namecheck/list_text.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -75,9 +75,6 @@ struct ListReport {
 };
 
 ListReport ReportOnList(const std::filesystem::path& path);
-
-// The path as UTF-8 text.
-std::string PathText(const std::filesystem::path& path);
 
 // For each line number from 1, the index of the line that the plugin's
 // ReadNameAt gives for it (the first non-empty line at or after it), or -1

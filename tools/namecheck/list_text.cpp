@@ -1,34 +1,11 @@
-#include "list_text.h"
+#include "tools/namecheck/list_text.h"
 
-#include "text/utf8.h"
+#include "src/text/utf8.h"
 
 #include <fstream>
 #include <iterator>
 
 namespace varnel {
-
-std::optional<std::string> ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    return std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-WholeFile ReadWholeFile(const std::filesystem::path& path)
-{
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
-        return {};
-    return {true, std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt};
-}
-
-std::string AsciiLowerCase(std::string text)
-{
-    for (char& c : text)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
-}
 
 Encoding DetectEncoding(std::string_view bytes)
 {
@@ -48,8 +25,6 @@ Encoding DetectEncoding(std::string_view bytes)
     }
     return Encoding::Utf8;
 }
-
-std::string ShownPath(std::string_view path) { return Escaped(path, Backslashes::Kept); }
 
 std::string ValidUtf8(std::string_view text, bool& replaced)
 {

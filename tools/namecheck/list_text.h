@@ -3,7 +3,7 @@
 // The bytes of a name list as text: which encoding it is in, and names
 // shown safely on a terminal or in JSON.
 
-#include "text/utf8.h"
+#include "src/text/utf8.h"
 
 #include <filesystem>
 #include <optional>
@@ -19,27 +19,10 @@ enum class Encoding {
     NotUtf8,       // bytes that are not UTF-8, as an old Windows code page writes
 };
 
-// Every byte of the file at `path`; nullopt when it cannot be opened.
-std::optional<std::string> ReadBytes(const std::filesystem::path& path);
-
-// A file the checker reads whole (a log, a DLL): whether anything is there,
-// and its bytes when it is a file that could be read.
-struct WholeFile {
-    bool present = false;
-    std::optional<std::string> bytes;
-};
-WholeFile ReadWholeFile(const std::filesystem::path& path);
-
-// A-Z as a-z, the rest as it is: how Windows compares file names here.
-std::string AsciiLowerCase(std::string text);
-
 Encoding DetectEncoding(std::string_view bytes);
 
 // UTF-8's byte-order mark, which Notepad's "UTF-8 with BOM" puts first.
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// A path as the user wrote it: Escaped, but with its backslashes as they are.
-std::string ShownPath(std::string_view path);
 
 // The text with each malformed UTF-8 sequence replaced by U+FFFD; `replaced`
 // is set when one was.

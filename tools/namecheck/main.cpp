@@ -4,7 +4,7 @@
 // the program's icon arrive the same way; the output is shown right in any
 // console code page.
 
-#include "command_line.h"
+#include "tools/namecheck/command_line.h"
 
 #include <exception>
 #include <iostream>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #if defined(_WIN32)
-#include "windows_console.h"
+#include "tools/namecheck/windows_console.h"
 #endif
 
 namespace {

@@ -1,7 +1,7 @@
-#include "plugin_file.h"
+#include "tools/namecheck/plugin_file.h"
 
-#include "list_text.h"
-#include "plugin/plugin_version.h"
+#include "src/plugin/plugin_version.h"
+#include "tools/namecheck/file_text.h"
 
 #include <cstring>
 #include <optional>
@@ -136,7 +136,7 @@ PluginFile ReadPluginFile(const std::filesystem::path& path)
     const WholeFile file = ReadWholeFile(path);
     if (!file.present)
         return plugin;
-    plugin.times = TimesOf(path);
+    plugin.times = file.times;
     plugin.state = file.bytes ? ReadRecord(*file.bytes, plugin.record) : PluginFileState::Unreadable;
     return plugin;
 }
@@ -145,14 +145,6 @@ bool IsThisPlugin(const sfse::PluginVersionData& record)
 {
     return std::string_view(record.name) == VARNEL_PLUGIN_NAME;
 }
-
-std::string RuntimeText(std::uint32_t version)
-{
-    return std::to_string(version >> 24) + "." + std::to_string(version >> 16 & 0xFF) + "." +
-           std::to_string(version >> 4 & 0xFFF);
-}
-
-std::string PluginVersionText(std::uint32_t version) { return RuntimeText(version) + "." + std::to_string(version & 0xF); }
 
 std::vector<std::uint32_t> ListedRuntimes(const sfse::PluginVersionData& record)
 {

@@ -4,8 +4,8 @@
 // reads it before running any of its code: the x64 test, then the export
 // SFSEPlugin_Version by name. Nothing is loaded or run.
 
-#include "file_times.h"
-#include "plugin/host_api.h"
+#include "tools/namecheck/file_times.h"
+#include "src/plugin/host_api.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -35,10 +35,6 @@ PluginFile ReadPluginFile(const std::filesystem::path& path);
 
 // The record's name is this plugin's.
 bool IsThisPlugin(const sfse::PluginVersionData& record);
-
-// "2.6.0.0", and "1.15.216" for a game runtime.
-std::string PluginVersionText(std::uint32_t version);
-std::string RuntimeText(std::uint32_t version);
 
 // The game runtimes the record lists, in order.
 std::vector<std::uint32_t> ListedRuntimes(const sfse::PluginVersionData& record);

@@ -1,31 +1,14 @@
-#include "plugin_log.h"
+#include "tools/namecheck/plugin_log.h"
 
-#include "list_text.h"
-#include "log/log_line.h"
-#include "log/log_openings.h"
+#include "src/log/log_line.h"
+#include "src/log/log_openings.h"
+#include "tools/namecheck/file_text.h"
 
-#include <sstream>
 #include <string_view>
 
 namespace varnel {
 
 namespace {
-
-// "2026-12-10 04:31:02.123 ": the local time each line begins with.
-constexpr std::size_t kStampSize = 24;
-
-bool IsStamped(std::string_view line)
-{
-    constexpr std::string_view form = "dddd-dd-dd dd:dd:dd.ddd ";
-    if (line.size() < kStampSize)
-        return false;
-    for (std::size_t i = 0; i < kStampSize; ++i) {
-        const bool digit = line[i] >= '0' && line[i] <= '9';
-        if (form[i] == 'd' ? !digit : line[i] != form[i])
-            return false;
-    }
-    return true;
-}
 
 void ReadLine(std::string_view text, PluginLog& log)
 {
@@ -58,19 +41,15 @@ PluginLog ReadPluginLog(const std::filesystem::path& path)
     const WholeFile file = ReadWholeFile(path);
     if (!file.present)
         return log;
-    const std::optional<std::string>& bytes = file.bytes;
-    if (!bytes) {
+    if (!file.bytes) {
         log.state = PluginLogState::Unreadable;
         return log;
     }
     log.state = PluginLogState::Read;
-    log.cut = !bytes->empty() && bytes->back() != '\n';
-    std::istringstream lines(*bytes);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (IsStamped(line))
-            ReadLine(std::string_view(line).substr(kStampSize), log);
+    log.cut = !file.bytes->empty() && file.bytes->back() != '\n';
+    for (const std::string_view line : LinesOf(*file.bytes)) {
+        if (HasLogStamp(line))
+            ReadLine(line.substr(kLogStampSize), log);
         else
             ++log.unstamped;
     }
@@ -79,14 +58,14 @@ PluginLog ReadPluginLog(const std::filesystem::path& path)
 
 std::string UnreadListPath(const std::string& failure)
 {
-    constexpr std::string_view opening = "; list ";
+    const std::string opening = std::string(kLogFactSeparator) + std::string(kLogListFact);
     const std::size_t at = failure.find(opening);
     if (at == std::string::npos)
         return {};
     const std::size_t start = at + opening.size();
-    for (const std::string_view state : {" (missing)", " (empty)", " (cannot be opened)"}) {
+    for (const std::string_view state : kLogListStates) {
         const std::size_t end = failure.find(state, start);
-        if (end != std::string::npos && failure.find("; ", start) >= end)
+        if (end != std::string::npos && failure.find(kLogFactSeparator, start) >= end)
             return failure.substr(start, end - start);
     }
     return {};

@@ -1,7 +1,7 @@
-#include "windows_console.h"
+#include "tools/namecheck/windows_console.h"
 
-#include "command_line.h"
-#include "console/console_text.h"
+#include "tools/console/console_text.h"
+#include "tools/namecheck/command_line.h"
 
 #include <windows.h>
 

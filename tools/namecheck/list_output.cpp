@@ -1,7 +1,9 @@
-// A report as JSON: its counts, and each finding as the findings table has it.
+// A report as text and as JSON: its counts, and each finding as the findings
+// table has it.
 
-#include "list_findings.h"
-#include "list_report.h"
+#include "tools/namecheck/file_text.h"
+#include "tools/namecheck/list_findings.h"
+#include "tools/namecheck/list_report.h"
 
 #include <sstream>
 
@@ -57,7 +59,7 @@ std::string ReportAsJson(const ListReport& report)
 {
     bool replaced = false;
     std::ostringstream out;
-    out << "{\"path\": " << JsonString(PathText(report.path), replaced)
+    out << "{\"path\": " << JsonString(PathAsUtf8(report.path), replaced)
         << ", \"readable\": " << (report.state == ListState::Readable ? "true" : "false")
         << ", \"state\": \"" << StateName(report.state)
         << "\", \"encoding\": \"" << EncodingName(report.encoding) << "\", \"lines\": " << report.lines
@@ -96,6 +98,34 @@ std::string ReportAsJson(const ListReport& report)
             << ", \"fixMends\": " << (kind.fixMends ? "true" : "false") << "}";
     }
     out << "], \"replacedInvalidUtf8\": " << (replaced ? "true" : "false") << "}";
+    return out.str();
+}
+
+std::string ReportAsText(const ListReport& report)
+{
+    std::ostringstream out;
+    out << EscapedPath(report.path) << ": ";
+    if (report.state == ListState::ReadFailed)
+        return out.str() + "could not be read to its end (a read error, or memory ran out); nothing can be said "
+                           "about it: run the check again\n";
+    // A list that was read: its size, then a line for each finding; one that
+    // was not: its one finding on the same line.
+    const bool read = report.state == ListState::Readable;
+    if (read && SavedAsUtf16(report))
+        out << report.lines << (report.lines == 1 ? " line" : " lines") << " as the game reads it";
+    else if (read)
+        out << report.lines << (report.lines == 1 ? " line, " : " lines, ") << report.names
+            << (report.names == 1 ? " name" : " names");
+    bool problems = false;
+    for (const auto& found : FindingsOf(report)) {
+        const FindingKind& kind = KindOf(found.finding);
+        problems = problems || kind.problem;
+        out << (read ? "\n  " : "") << (kind.problem ? "" : "note: ") << found.detail << ".\n    To do: "
+            << kind.action << (kind.fixMends ? ", or run with --fix" : "") << ".";
+    }
+    out << "\n";
+    if (!problems)
+        out << "  every command shows a name as its line reads, each line as likely as the next\n";
     return out.str();
 }
 

@@ -1,0 +1,63 @@
+#include "tools/namecheck/file_text.h"
+
+#include "src/text/utf8.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace varnel {
+
+std::optional<std::string> ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    return std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+WholeFile ReadWholeFile(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return {};
+    return {true, TimesOf(path), std::filesystem::is_regular_file(path, error) ? ReadBytes(path) : std::nullopt};
+}
+
+std::vector<std::string_view> LinesOf(std::string_view bytes)
+{
+    std::vector<std::string_view> lines;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t feed = bytes.find('\n', at);
+        const std::size_t end = feed == std::string_view::npos ? bytes.size() : feed;
+        std::string_view line = bytes.substr(at, end - at);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        lines.push_back(line);
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::string AsciiLowerCase(std::string text)
+{
+    for (char& c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+std::string PathAsUtf8(const std::filesystem::path& path)
+{
+    const std::u8string utf8 = path.u8string();
+    return {utf8.begin(), utf8.end()};
+}
+
+std::string EscapedPathText(std::string_view path) { return Escaped(path, Backslashes::Kept); }
+
+std::string EscapedPath(const std::filesystem::path& path) { return EscapedPathText(PathAsUtf8(path)); }
+
+std::string Count(std::int64_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace varnel
