@@ -427,6 +427,7 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
         std::array<std::string_view, 2> values;  // for the text's "%s", in order
         std::string expected;
         std::vector<std::string> logFacts;  // what the call's log line tells besides the console line
+        std::vector<std::string> logAbsent; // facts the call never reached, which its line must not tell
     };
     // Where the plugin looked for a list: below the game's working folder.
     auto listPath = [](const char* name) {
@@ -454,39 +455,41 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
     };
     const Scenario scenarios[] = {
         {NoSelectedReference, [&] { return Run({"female"}, nullptr); }, {},
-         "Error: no selected reference. Aborting function call.", {"; no reference selected"}},
+         "Error: no selected reference. Aborting function call.", {"; no reference selected"},
+         {"; type code", "; reference", "argument", "; list"}},
         {NotAnActor, [&] { return selected(0x1A, 0x3E, true); }, {},
-         "Error: selected reference is not an Actor or Object Reference. Aborting function call.", {"; type code 62"}},
+         "Error: selected reference is not an Actor or Object Reference. Aborting function call.", {"; type code 62"},
+         {"; no reference selected", "; reference", "argument"}},
         {NoExtraData, [&] { return selected(0xFF000800, 75, false); }, {"FF000800"},
          "Error: the specified actor [FF000800] has no attached extra data which is unsupported.Aborting function "
          "call.",
-         {"; type code 75; reference FF000800"}},
+         {"; type code 75; reference FF000800"}, {"argument"}},
         {TooManyArguments, [&] { return female({"female", "male"}, kFemaleNames); }, {},
          "Error: size of std::vector 'Parameters' > 1. Aborting function call.",
-         {"; reference 0000001A; 2 arguments \"female\", \"male\""}},
+         {"; reference 0000001A; 2 arguments \"female\", \"male\""}, {"; list"}},
         {NoArgument, [&] { return female({}, kFemaleNames); }, {},
-         "Error: no name was specified. Aborting function call.", {"; no argument"}},
+         "Error: no name was specified. Aborting function call.", {"; no argument"}, {"; list"}},
         {EmptyArgument, [&] { return female({""}, kFemaleNames); }, {},
-         "Error: std::vector 'Parameters' is empty. Aborting function call.", {"; argument \"\""}},
+         "Error: std::vector 'Parameters' is empty. Aborting function call.", {"; argument \"\""}, {"; list"}},
         {UnsupportedArgument, [&] { return female({"Female"}, kFemaleNames); }, {},
-         "Error: command parameter is not supported. Aborting function call.", {"; argument \"Female\""}},
+         "Error: command parameter is not supported. Aborting function call.", {"; argument \"Female\""}, {"; list"}},
         {ListMissing, [&] { return Run({"male"}); }, {},
          "Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call.",
-         {"; argument \"male\"; " + listPath("MaleNames.txt") + " (missing); NameCount 0"}},
+         {"; argument \"male\"; " + listPath("MaleNames.txt") + " (missing); NameCount 0"}, {"randomNumber"}},
         {NameCountOutOfRange, [&] { return female({"female"}, ""); }, {},
          "Error: int 'NameCount' is out of range. Aborting function call.",
-         {"; " + listPath("FemaleNames.txt") + " (empty); NameCount 0"}},
-        {RandomNumberOutOfRange, nullptr, {}, "Error: int 'randomNumber' is out of range. Aborting function call.", {}},
+         {"; " + listPath("FemaleNames.txt") + " (empty); NameCount 0"}, {"randomNumber"}},
+        {RandomNumberOutOfRange, nullptr, {}, "Error: int 'randomNumber' is out of range. Aborting function call.", {}, {}},
         {NewNameEmpty, [&] { return female({"female"}, "\n\n"); }, {},
          "Error: std::string 'sNewName' is empty. Aborting function call.",
-         {"; NameCount 2; randomNumber ", "; sNewName \"\""}},
+         {"; NameCount 2; randomNumber ", "; sNewName \"\""}, {"name read back"}},
         {NameReadBackEmpty, [&] { return renamed(sim::NameSetting::ShowOther, ""); }, {},
          "Error: critical error occured during renaming. Please see the log for details.",
-         {"; name read back \"\"; nothing to read: "}},
+         {"; name read back \"\"; nothing to read: "}, {"script call"}},
         {NameDidNotTake, [&] { return renamed(sim::NameSetting::ShowOther, "Someone Else"); },
          {"0000001A", "Someone Else"},
          "Selected actor [0000001A | Someone Else] couldn't receive a name. Please see the log for details.",
-         {"; " + listPath("FemaleNames.txt") + "; NameCount 3; randomNumber ", "; name read back \"Someone Else\""}},
+         {"; " + listPath("FemaleNames.txt") + "; NameCount 3; randomNumber ", "; name read back \"Someone Else\""}, {"nothing to read", "script call"}},
         {ExecutorNotReady,
          [&] {
              sim::UseExecutorObject(nullptr);
@@ -495,7 +498,7 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
              return run;
          },
          {}, "Error: the game's console line executor isn't ready. Aborting function call.",
-         {"; script call \"CGF \"Varnel.RenameRefFromCachedData\" 0000001A\""}},
+         {"; script call \"CGF \"Varnel.RenameRefFromCachedData\" 0000001A\""}, {}},
         {UnexpectedFailureWithReason,
          [&] {
              WriteNameList("FemaleNames.txt", kFemaleNames);
@@ -506,9 +509,9 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
              StopFailingAllocations();
              return CommandRun{result, sim::ConsoleSeen().lines, {}, {}};
          },
-         {"std::bad_alloc"}, "Error: unexpected failure (std::bad_alloc). Aborting function call.", {}},
+         {"std::bad_alloc"}, "Error: unexpected failure (std::bad_alloc). Aborting function call.", {}, {}},
         {UnexpectedFailure, [&] { return renamed(sim::NameSetting::Throw, "Settler"); }, {},
-         "Error: unexpected failure. Aborting function call.", {"; sNewName \""}},
+         "Error: unexpected failure. Aborting function call.", {"; sNewName \""}, {}},
     };
     for (const auto& entry : kCommandMessages) {
         const auto scenario = std::find_if(std::begin(scenarios), std::end(scenarios),
@@ -529,6 +532,8 @@ TEST_F(CommandTest, EveryMessageOfTheTableComesOutUnderItsCondition)
         EXPECT_EQ(log[0].rfind("SetRandomName failed: \"" + scenario->expected + "\"", 0), 0U) << log[0];
         for (const auto& fact : scenario->logFacts)
             EXPECT_NE(log[0].find(fact), std::string::npos) << fact << "\n" << log[0];
+        for (const auto& fact : scenario->logAbsent)
+            EXPECT_EQ(log[0].find(fact), std::string::npos) << fact << "\n" << log[0];
     }
     EXPECT_EQ(std::size(scenarios), std::size(kCommandMessages));
 }

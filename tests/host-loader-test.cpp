@@ -365,7 +365,7 @@ TEST_F(HostLoaderTest, PluginsFailingBeforeItGetThePluginsListenerRefused)
                                         "Varnel.dll v" VARNEL_VERSION_TEXT ": reported as incompatible during load\n"),
               std::string::npos)
         << report.boxes[0].text;
-    EXPECT_EQ(sim::Host().refusedListeners, std::vector<std::uint32_t>{3});
+    EXPECT_EQ(sim::Calls().refusedListeners, std::vector<std::uint32_t>{3});
     // It leaves nothing behind for the host to call into.
     EXPECT_TRUE(sim::Host().listeners.empty());
     EXPECT_TRUE(sim::Host().menuCallbacks.empty());
@@ -383,7 +383,7 @@ TEST_F(HostLoaderTest, OnePluginFailingBeforeItLeavesThePluginLoaded)
     Install("Varnel.dll", "Varnel.dll");
     report = sim::StartHost(plugins_);
     EXPECT_TRUE(Logged(kLoaded + "2)"));
-    EXPECT_TRUE(sim::Host().refusedListeners.empty());
+    EXPECT_TRUE(sim::Calls().refusedListeners.empty());
     ASSERT_EQ(sim::Host().listeners.size(), 1U);
     EXPECT_EQ(sim::Host().listeners[0].plugin, 2U);
     EXPECT_EQ(sim::Host().menuCallbacks.size(), 1U);
@@ -455,7 +455,7 @@ TEST_F(HostLoaderTest, ListenersAreKeptByTheHostsRules)
     EXPECT_EQ(host.listeners[0].target, 0U);
     EXPECT_EQ(host.listeners[1].target, 1U);
     EXPECT_EQ(host.listeners[2].target, sim::kEveryOtherPlugin);
-    EXPECT_EQ(host.refusedListeners, (std::vector<std::uint32_t>{2, 2, 3}));
+    EXPECT_EQ(sim::Calls().refusedListeners, (std::vector<std::uint32_t>{2, 2, 3}));
     EXPECT_TRUE(Logged("registering plugin listener for (null) at 2 of 3"));
 
     // The host's messages reach the listeners of "SFSE" only, in the order

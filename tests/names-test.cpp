@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace varnel;  // the product under test
 
 namespace {
@@ -230,6 +234,40 @@ TEST_F(NameListTest, OtherListDoesNotStandInForTheMissingOne)
 {
     WriteNameList("FemaleNames.txt", "Anna\n");
     EXPECT_EQ(CountNames("MaleNames.txt"), kMissing);
+}
+
+// The handles (Windows) or file descriptors (elsewhere) the process holds open.
+std::size_t OpenFileHandles()
+{
+#ifdef _WIN32
+    DWORD count = 0;
+    EXPECT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &count));
+    return count;
+#else
+    const std::filesystem::directory_iterator open("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(open), end(open)));
+#endif
+}
+
+// A device, which the reader opens and then refuses as no list.
+#ifdef _WIN32
+constexpr const char* kDeviceFile = "NUL";
+#else
+constexpr const char* kDeviceFile = "/dev/null";
+#endif
+
+TEST_F(NameListTest, EveryListOpenedIsClosedAgain)
+{
+    WriteNameList("FemaleNames.txt", "Anna\nBeth\n");
+    std::filesystem::create_directories(std::string(PluginFolder) + "MaleNames.txt");
+    const std::size_t before = OpenFileHandles();
+    for (int i = 0; i < 1000; ++i) {
+        EXPECT_EQ(CountNames("FemaleNames.txt"), Lines(2));
+        EXPECT_EQ(ReadNameAt("FemaleNames.txt", 2), "Beth");
+        EXPECT_EQ(CountNames("MaleNames.txt").lines, 0);
+        EXPECT_EQ(CountNamesInFile(kDeviceFile), 0);
+    }
+    EXPECT_EQ(OpenFileHandles(), before);
 }
 
 TEST_F(NameListTest, DirectoryCarryingTheListsNameIsThereButGivesNothing)

@@ -102,8 +102,8 @@ TEST_F(PluginTest, LoadRegistersWithTheHost)
     sim::Host().pluginHandle = 0x1234;
     EXPECT_TRUE(Load());
     const auto& host = sim::Host();
-    EXPECT_EQ(host.handleRequests, 1);
-    EXPECT_EQ(host.queriedIds, (std::vector<std::uint32_t>{1, 3}));
+    EXPECT_EQ(sim::Calls().handleRequests, 1);
+    EXPECT_EQ(sim::Calls().queriedIds, (std::vector<std::uint32_t>{1, 3}));
     ASSERT_EQ(host.listeners.size(), 1U);
     EXPECT_EQ(host.listeners[0].plugin, 0x1234U);
     EXPECT_EQ(host.listeners[0].sender, "SFSE");
@@ -111,7 +111,7 @@ TEST_F(PluginTest, LoadRegistersWithTheHost)
     ASSERT_EQ(host.menuCallbacks.size(), 1U);
     ASSERT_NE(host.menuCallbacks[0], nullptr);
     host.menuCallbacks[0](nullptr);  // does nothing, returns
-    EXPECT_EQ(host.wrongSlotCalls, 0);
+    EXPECT_EQ(sim::Calls().wrongSlotCalls, 0);
 }
 
 TEST_F(PluginTest, LogTellsTheLoadTheListenerAndTheTakeOverOnce)
@@ -144,10 +144,10 @@ TEST_F(PluginTest, RefusedListenerFailsTheLoadAndHandsNothingOn)
     sim::Host().pluginHandle = 5;
     sim::Host().pluginCount = 4;
     EXPECT_FALSE(Load());
-    EXPECT_EQ(sim::Host().refusedListeners, std::vector<std::uint32_t>{5});
+    EXPECT_EQ(sim::Calls().refusedListeners, std::vector<std::uint32_t>{5});
     EXPECT_TRUE(sim::Host().listeners.empty());
     EXPECT_TRUE(sim::Host().menuCallbacks.empty());
-    EXPECT_EQ(sim::Host().queriedIds, (std::vector<std::uint32_t>{1, 3}));
+    EXPECT_EQ(sim::Calls().queriedIds, (std::vector<std::uint32_t>{1, 3}));
     EXPECT_EQ(PluginLogLines(),
               (std::vector<std::string>{LoadLogLine(),
                                         "The script extender refused the listener of plugin handle 5. The usual cause is "
@@ -164,13 +164,13 @@ TEST_F(PluginTest, RefusedListenerFailsTheLoadAndHandsNothingOn)
 
 TEST_F(PluginTest, LoadFailsWithoutEitherInterface)
 {
-    sim::Host().offersMessaging = false;
+    sim::Settings().offersMessaging = false;
     EXPECT_FALSE(Load());
     EXPECT_TRUE(sim::Host().listeners.empty());
     EXPECT_TRUE(sim::Host().menuCallbacks.empty());
 
     sim::ResetHost();
-    sim::Host().offersMenus = false;
+    sim::Settings().offersMenus = false;
     EXPECT_FALSE(Load());
     EXPECT_TRUE(sim::Host().listeners.empty());
     EXPECT_TRUE(sim::Host().menuCallbacks.empty());
@@ -236,7 +236,7 @@ TEST_F(PluginTest, LoadAnswersFalseWhenTheHostThrowsAtAnyStep)
     for (const char* call : {"getPluginHandle", "queryInterface", "registerListener", "registerMenuMovieCallback"}) {
         SCOPED_TRACE(call);
         sim::ResetHost();
-        sim::Host().throwingCall = call;
+        sim::Settings().throwingCall = call;
         EXPECT_FALSE(Load());
     }
 }
@@ -727,7 +727,7 @@ TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
     EXPECT_EQ(fatal.exitCode, 0U);
     EXPECT_TRUE(sim::Host().listeners.empty());
     EXPECT_TRUE(sim::Host().menuCallbacks.empty());
-    EXPECT_TRUE(sim::Host().queriedIds.empty());
+    EXPECT_TRUE(sim::Calls().queriedIds.empty());
 }
 
 }  // namespace

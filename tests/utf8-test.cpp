@@ -74,11 +74,25 @@ TEST(Utf8Text, WideTextBecomesUtf8)
         EXPECT_EQ(WideToUtf8(wide), utf8);
         EXPECT_EQ(Utf8ToWide(utf8), wide);
     }
+    // Each form's last and next character: a shorter form never stands for a longer one.
+    const std::pair<char32_t, std::string> boundaries[] = {
+        {0x7F, "\x7F"},         {0x80, "\xC2\x80"},         {0x7FF, "\xDF\xBF"},
+        {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}, {0x10000, "\xF0\x90\x80\x80"},
+    };
+    for (const auto& [code, utf8] : boundaries) {
+        const std::wstring wide = sizeof(wchar_t) == 2 && code > 0xFFFF
+                                      ? std::wstring{wchar_t(0xD800 + ((code - 0x10000) >> 10)),
+                                                     wchar_t(0xDC00 + ((code - 0x10000) & 0x3FF))}
+                                      : std::wstring(1, static_cast<wchar_t>(code));
+        EXPECT_EQ(WideToUtf8(wide), utf8) << std::hex << static_cast<unsigned>(code);
+    }
     if constexpr (sizeof(wchar_t) == 2) {
         const wchar_t pair[] = {0xD83D, 0xDE00, 0};
         EXPECT_EQ(WideToUtf8(pair), "\xF0\x9F\x98\x80");
         const wchar_t lone[] = {L'a', 0xD800, L'b', 0};
         EXPECT_EQ(WideToUtf8(lone), "a\xEF\xBF\xBD" "b");
+        const wchar_t loneLow[] = {0xDC00, 0};
+        EXPECT_EQ(WideToUtf8(loneLow), "\xEF\xBF\xBD");
     }
 }
 

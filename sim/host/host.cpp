@@ -19,11 +19,14 @@
 namespace sim {
 namespace {
 
+HostSettings settings;
+HostRecord host;
+PluginCallRecord calls;
+
 // The records as bytes, each a slot longer than the host's declaration, so
 // that the slot one past the end can hold a function that counts calls
 // through a slot the host does not offer.
 constexpr std::size_t kSpareSlot = 8;
-HostRecord host;
 alignas(16) std::array<std::uint8_t, sizeof(sfse::HostInterface) + kSpareSlot> hostInterface{};
 alignas(16) std::array<std::uint8_t, sizeof(sfse::MessagingInterface) + kSpareSlot> messagingInterface{};
 alignas(16) std::array<std::uint8_t, sizeof(sfse::TrampolineInterface) + kSpareSlot> trampolineInterface{};
@@ -41,17 +44,22 @@ Pool localPool;
 
 std::uint64_t WrongSlot()
 {
-    ++host.wrongSlotCalls;
+    ++calls.wrongSlotCalls;
     return 0;
 }
 
 void ThrowIfChosen(const char* call)
 {
-    if (host.throwingCall == call)
+    if (settings.throwingCall == call)
         throw std::runtime_error(std::string("simulated host: ") + call + " failed");
 }
 
 // The host's ASSERT: its message in sfse.txt, then an illegal instruction.
+// The lines of sfse\PluginManager.cpp (0.2.17) whose ASSERT the host fails
+// on: GetPluginHandle outside a plugin's entry point, an exhausted trampoline.
+constexpr int kAssertLineGetPluginHandle = 300;
+constexpr int kAssertLineTrampolineExhausted = 870;
+
 void HostAssertionFails(int line, const std::string& description)
 {
     HostLog("Assertion failed in sfse\\PluginManager.cpp (" + std::to_string(line) + "): " + description);
@@ -61,9 +69,9 @@ void HostAssertionFails(int line, const std::string& description)
 std::uint32_t GetPluginHandle()
 {
     ThrowIfChosen("getPluginHandle");
-    ++host.handleRequests;
+    ++calls.handleRequests;
     if (!host.callingPlugin) {
-        HostAssertionFails(300, "A plugin has called SFSEInterface::GetPluginHandle outside of its Query/Load handlers");
+        HostAssertionFails(kAssertLineGetPluginHandle, "A plugin has called SFSEInterface::GetPluginHandle outside of its Query/Load handlers");
         return 0;
     }
     return host.pluginHandle;
@@ -81,14 +89,14 @@ const sfse::PluginInfo* GetPluginInfo(const char* name)
 void* QueryInterface(std::uint32_t id)
 {
     ThrowIfChosen("queryInterface");
-    host.queriedIds.push_back(id);
+    calls.queriedIds.push_back(id);
     switch (id) {
     case sfse::kMessagingInterfaceId:
-        return host.offersMessaging ? messagingInterface.data() : nullptr;
+        return settings.offersMessaging ? messagingInterface.data() : nullptr;
     case sfse::kTrampolineInterfaceId:
         return trampolineInterface.data();
     case sfse::kMenuInterfaceId:
-        return host.offersMenus ? menuInterface.data() : nullptr;
+        return settings.offersMenus ? menuInterface.data() : nullptr;
     case sfse::kTaskInterfaceId:
         return taskInterface.data();
     default: {
@@ -129,7 +137,7 @@ std::uint64_t RegisterListener(std::uint32_t plugin, const char* sender, sfse::H
             std::to_string(plugin) + " of " + std::to_string(host.pluginCount + 1));
     const std::uint32_t target = SenderHandle(sender);
     if (plugin > host.pluginCount || listener == nullptr || target == kNoSuchSender) {
-        host.refusedListeners.push_back(plugin);
+        calls.refusedListeners.push_back(plugin);
         return kListenerRefused;
     }
     const bool known = std::any_of(host.listeners.begin(), host.listeners.end(), [&](const ListenerRegistration& r) {
@@ -185,7 +193,7 @@ bool Dispatch(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_
     if (host.crashed)
         return false;
     HostLog("dispatch message (" + std::to_string(static_cast<std::int32_t>(type)) + ") to plugin listeners");
-    if (host.listeners.empty() && host.refusedListeners.empty()) {  // no plugin ever asked
+    if (host.listeners.empty() && calls.refusedListeners.empty()) {  // no plugin ever asked
         HostLog("no listeners registered");
         return false;
     }
@@ -234,7 +242,7 @@ void* Allocate(Pool& pool, std::uint32_t plugin, std::size_t size, const char* w
             " pool");
     const std::size_t rounded = (size + 15) & ~std::size_t{15};
     if (rounded > pool.bytes.size() - pool.used) {
-        HostAssertionFails(870, "false");
+        HostAssertionFails(kAssertLineTrampolineExhausted, "false");
         return nullptr;
     }
     void* memory = pool.bytes.data() + pool.used;
@@ -285,11 +293,15 @@ std::filesystem::path HostLogFilePath()
     return std::filesystem::path(documents) / "My Games" / "Starfield" / "SFSE" / "Logs" / "sfse.txt";
 }
 
+HostSettings& Settings() { return settings; }
 HostRecord& Host() { return host; }
+PluginCallRecord& Calls() { return calls; }
 
 void ResetHost()
 {
+    settings = {};
     host = {};
+    calls = {};
     host.hostVersion = kHostVersion;
     host.runtimeVersion = kGameRuntime;
     hostLogFile.close();

@@ -35,28 +35,33 @@ struct UnloadedModule {
 // never a line the host writes: it stays out of sfse.txt.
 inline constexpr const char* kCrashReport = "GAME CRASH: ";
 
+// What a test chooses of the host before a plugin loads.
+struct HostSettings {
+    bool offersMessaging = true;    // interface 1
+    bool offersMenus = true;        // interface 3
+    // The one call that throws a C++ exception into the plugin, by name:
+    // "getPluginHandle", "queryInterface", "registerListener",
+    // "registerMenuMovieCallback"; empty: none.
+    std::string throwingCall;
+};
+
+// What the host holds and acts on.
 struct HostRecord {
     // What the host's record tells every plugin: its version and the game's.
     std::uint32_t hostVersion = 0;
     std::uint32_t runtimeVersion = 0;
-    // Set by a test before the plugin loads (StartHost sets them for each
-    // plugin it calls).
+    // The handle GetPluginHandle answers: StartHost sets it for each plugin
+    // it calls; a test loading a plugin alone may set it first.
     std::uint32_t pluginHandle = 0x2A;
     // The host is calling a plugin's preload or load function, the only time
     // GetPluginHandle answers; StartHost clears it after the load phase.
     bool callingPlugin = true;
-    bool offersMessaging = true;    // interface 1
-    bool offersMenus = true;        // interface 3
     // The host's count of plugins while one loads: a listener whose plugin
     // handle is above it is refused.
     std::uint32_t pluginCount = 0xFFFFFFFF;
     // The names of the plugins in the host's list, in its order: the senders
     // other than "SFSE" a listener may name.
     std::vector<std::string> listedNames;
-    // The one call that throws a C++ exception into the plugin, by name:
-    // "getPluginHandle", "queryInterface", "registerListener",
-    // "registerMenuMovieCallback"; empty: none.
-    std::string throwingCall;
     // The host's log line by line, as written to sfse.txt (in the Logs folder
     // of Documents\My Games\Starfield\SFSE), and the simulation's crash
     // report (kCrashReport) last.
@@ -67,18 +72,24 @@ struct HostRecord {
     // Tasks handed to interface 4, run by RunGameFrame.
     std::vector<sfse::TaskDelegate*> tasks;
     std::vector<sfse::TaskDelegate*> permanentTasks;
-    // What the plugins did.
-    int handleRequests = 0;
-    std::vector<std::uint32_t> queriedIds;
     std::vector<ListenerRegistration> listeners;  // those accepted, in order
-    std::vector<std::uint32_t> refusedListeners;  // plugin handles of those refused
     std::vector<sfse::MenuMovieCallback> menuCallbacks;  // given to interface 3, in order
     std::vector<UnloadedModule> unloaded;         // plugins the host freed
     bool crashed = false;                         // the game crashed: the host calls nothing more
+};
+
+// What the plugins asked of the host, for the tests to read.
+struct PluginCallRecord {
+    int handleRequests = 0;
+    std::vector<std::uint32_t> queriedIds;
+    std::vector<std::uint32_t> refusedListeners;  // plugin handles of those refused
     int wrongSlotCalls = 0;        // calls through a slot the host does not offer
 };
 
+HostSettings& Settings();
 HostRecord& Host();
+PluginCallRecord& Calls();
+// All three as a new game start has them.
 void ResetHost();
 
 // The HostInterface record handed to SFSEPlugin_Load.

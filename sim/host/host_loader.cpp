@@ -28,7 +28,7 @@ using PluginList = std::vector<std::size_t>;
 // What the host's records tell a plugin while it is being called: its
 // handle, the count of plugins (the listed ones, one more while one loads)
 // and the names a listener may give as sender.
-void ShowHostList(const HostReport& report, const PluginList& listed, const PluginState& current)
+void SetHostListFor(const HostReport& report, const PluginList& listed, const PluginState& current)
 {
     Host().pluginHandle = current.handle;
     Host().pluginCount = static_cast<std::uint32_t>(listed.size() + 1);
@@ -83,7 +83,7 @@ void RunPhase(HostReport& report, PluginList& listed, Phase phase)
             continue;
         }
         HostLog(std::string(phase == Phase::Preload ? "pre" : "") + "loading plugin \"" + plugin.name + "\"");
-        ShowHostList(report, listed, plugin);
+        SetHostListFor(report, listed, plugin);
         std::uint32_t code = 0;
         const std::string failure = CallEntryPoint(plugin, phase, code);
         if (failure.empty()) {

@@ -93,7 +93,7 @@ std::string FailureText(const CommandWork& work, std::string_view consoleLine, s
         AddFact(text, "reference ", work.formIdText);
     if (Reached(work, CommandStage::Decoded))
         AddFact(text, "", ArgumentsText(work.parameters));
-    if (Reached(work, CommandStage::ListChosen))
+    if (Reached(work, CommandStage::Counted))
         AddListFacts(text, work);
     if (Reached(work, CommandStage::NameSetAndRead)) {
         AddFact(text, "name read back ", Quoted(work.nameReadBack));
@@ -117,7 +117,7 @@ std::string CommandLogText(const CommandWork& work, std::string_view consoleLine
 void LogCommand(CommandWork& work, std::string_view consoleLine, std::string_view exceptionText) noexcept
 {
     try {
-        if (Reached(work, CommandStage::ListChosen))
+        if (Reached(work, CommandStage::Counted))
             work.listFullPath = ListFileFullPath(LogText({PluginFolder, work.fileName}));
         Log(CommandLogText(work, consoleLine, exceptionText));
     } catch (...) {

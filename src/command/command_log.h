@@ -21,8 +21,7 @@ enum class CommandStage : std::uint8_t {
     Selected,       // a reference is selected: typeCode
     Identified,     // it is an actor: formIdText
     Decoded,        // parameters
-    ListChosen,     // fileName
-    Counted,        // count
+    Counted,        // fileName, count (CountNames follows the choice of list at once)
     Drawn,          // randomNumber
     NameRead,       // sNewName
     NameSetAndRead, // nameReadBack, readBackTrace

@@ -63,7 +63,6 @@ std::string RenameSelected(const std::uint8_t* compiledBlock, void* selectedRefe
     work.fileName = NameListFor(parameters.front());
     if (work.fileName == nullptr)
         return TextOf(UnsupportedArgument);
-    work.stage = ListChosen;
 
     work.count = CountNames(work.fileName);
     work.stage = Counted;

@@ -8,8 +8,31 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
+
+namespace {
+
+// A log line's stamp of the local time `seconds` before now.
+std::string LocalStampBefore(unsigned seconds)
+{
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    FILETIME asFileTime{};
+    SystemTimeToFileTime(&local, &asFileTime);
+    ULARGE_INTEGER ticks{};  // 100 ns each
+    ticks.LowPart = asFileTime.dwLowDateTime;
+    ticks.HighPart = asFileTime.dwHighDateTime;
+    ticks.QuadPart -= std::uint64_t{seconds} * 10'000'000;
+    asFileTime = {ticks.LowPart, ticks.HighPart};
+    FileTimeToSystemTime(&asFileTime, &local);
+    const varnel::LogTime time{local.wYear,   local.wMonth,  local.wDay,         local.wHour,
+                               local.wMinute, local.wSecond, local.wMilliseconds};
+    return varnel::LogLine(time, "").substr(0, varnel::kLogStampSize);
+}
+
+}  // namespace
 
 std::filesystem::path DocumentsFolder()
 {
@@ -43,9 +66,15 @@ std::vector<std::string> CrLfLinesOf(const std::filesystem::path& path)
 
 std::vector<std::string> LogLinesOf(const std::filesystem::path& path)
 {
+    // Every line was written by this test process, within its time limit.
+    const std::string earliest = LocalStampBefore(120);
+    const std::string latest = LocalStampBefore(0);
     std::vector<std::string> lines = CrLfLinesOf(path);
     for (std::string& line : lines) {
         EXPECT_TRUE(varnel::HasLogStamp(line)) << "a line without its time: " << line;
+        const std::string stamp = line.substr(0, varnel::kLogStampSize);
+        EXPECT_TRUE(stamp >= earliest && stamp <= latest) << stamp << "is not the local time of its writing, "
+                                                          << earliest << "to " << latest;
         if (line.size() >= varnel::kLogStampSize)
             line.erase(0, varnel::kLogStampSize);
     }
