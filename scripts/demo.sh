@@ -5,7 +5,7 @@
 # is installed or built.
 set -euo pipefail
 
-usage="usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C]"
+usage="usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C] [--sfse VERSION]"
 help() {
   cat <<TEXT
 $usage
@@ -21,7 +21,9 @@ short scripted console session runs.
   --plugins FOLDER  put every DLL of FOLDER beside Varnel.dll, to see how the
                     script extender treats them (order, handles, refusals, boxes)
   --runtime A.B.C   play a game of another version, as its players see it
-                    (for instance 1.15.222)
+                    (1.15.222: the game updated past SFSE, whose loader stops)
+  --sfse VERSION    install another release of SFSE: 0.2.17 (the default, for
+                    1.15.216) or 0.2.18 (for 1.15.222)
   -h, --help        show this and stop
 TEXT
 }
@@ -44,11 +46,12 @@ while [ $# -gt 0 ]; do
   case $option in
     -h|--help) help; exit 0 ;;
     --interactive) args+=("$option"); continue ;;
-    --names|--plugins|--runtime) ;;
+    --names|--plugins|--runtime|--sfse) ;;
     *) usage_error "unknown argument '$(printf '%.40s' "$option")'" ;;
   esac
   kind="a folder"
   [ "$option" = --runtime ] && kind="a game version A.B.C"
+  [ "$option" = --sfse ] && kind="an SFSE release"
   [ $# -gt 0 ] || usage_error "$option needs $kind"
   value=$1
   shift
@@ -56,6 +59,9 @@ while [ $# -gt 0 ]; do
   case $value in -h|--*) usage_error "$option needs $kind, not the option '$value'" ;; esac
   if [ "$option" = --runtime ]; then
     plain_runtime "$value" || usage_error "--runtime takes a game version as A.B.C, plain numbers, A and B from 0 to 255 and C from 0 to 4095 (for instance 1.15.222), not '$value'"
+    args+=("$option" "$value")
+  elif [ "$option" = --sfse ]; then
+    case $value in 0.2.17|0.2.18) ;; *) usage_error "--sfse takes a release whose source the simulation follows, 0.2.17 or 0.2.18, not '$value'" ;; esac
     args+=("$option" "$value")
   else
     [ -d "$value" ] || usage_error "$option: there is no folder '$value'"

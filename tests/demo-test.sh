@@ -31,6 +31,13 @@ umlauts=$(printf 'ü%.0s' $(seq 1 60))
 
 cd "$work"
 "$wine" "$demo" --names names > scripted.txt 2>&1 || { echo "scripted session failed"; status=1; }
+# SFSE's loader first, on the game folder as Steam and SFSE's archive leave it.
+expect scripted.txt '\Documents\My Games\Starfield\SFSE\Logs\sfse_loader.txt:'
+expect scripted.txt '| SFSE loader: initialize (version = 0.2.17 01010010 '
+expect scripted.txt '| productVersionStr = 1.15.216.0'
+expect scripted.txt '| steam exe'
+expect scripted.txt '\sfse_1_15_216.dll'
+expect scripted.txt '| launching'
 expect scripted.txt '\Documents\My Games\Starfield\SFSE\Logs\sfse.txt:'
 expect scripted.txt '| SFSE runtime: initialize (version = 0.2.17 010F0D80 '
 expect scripted.txt '| checking plugin Varnel.dll'
@@ -45,8 +52,10 @@ expect scripted.txt "script call, run on the game's console line executor: CGF \
 expect scripted.txt 'name before: Settler, after: Una'
 expect scripted.txt 'name before: Una, after: Solo'
 expect scripted.txt 'console: Error: command parameter is not supported. Aborting function call.'
-# The plugin's own log, as the player opens it afterwards.
-expect scripted.txt '\Documents\My Games\Starfield\SFSE\Logs\Varnel.log:'
+# The logs as the player opens them afterwards.
+expect scripted.txt '\Documents\My Games\Starfield\SFSE\Logs\sfse.txt, written by this start:'
+expect scripted.txt 'lines are the host'"'"'s lines shown above'
+expect scripted.txt '\Documents\My Games\Starfield\SFSE\Logs\Varnel.log, written by this start:'
 expect scripted.txt 'SetRandomName installed in place of TogglePathLine: console command entry'
 expect scripted.txt 'SetRandomName: 0001A2B3 is now "Una", line 1 of 1 drawn from'
 expect scripted.txt 'SetRandomName failed: "Error: command parameter is not supported. Aborting function call."; type code 75; reference 0001A2B3; argument "Female"'
@@ -96,11 +105,35 @@ mkdir -p empty
 expect missing.txt "console: Error: name database file couldn't be found in ./Data/SFSE/Plugins. Aborting function call."
 expect missing.txt "console: Error: int 'NameCount' is out of range. Aborting function call."
 
-"$wine" "$demo" --names names --runtime 1.15.222 > other.txt 2>&1 || { echo "other runtime failed"; status=1; }
+# One player's later starts, after a start that went well: the game updated
+# past the installed SFSE, whose loader stops before the game; then SFSE's
+# release for that game, which refuses the plugin. Neither start touches
+# Varnel.log.
+player=player-demo-$$
+mkdir -p "$prefix/drive_c/users/$player/Documents"
+as_player() { USER=$player "$(dirname "$wine")/wine-run.sh" "$demo" "$@"; }
+as_player --names names > first.txt 2>&1 || { echo "first start failed"; status=1; }
+as_player --names names --runtime 1.15.222 > updated.txt 2>&1 || { echo "updated game failed"; status=1; }
+expect updated.txt '| productVersionStr = 1.15.222.0'
+expect updated.txt 'its message box "SFSE Loader" (OK):'
+expect updated.txt '# Couldn'"'"'t find SFSE DLL ('
+expect updated.txt '\sfse_1_15_222.dll).'
+expect updated.txt '# You have game version 1.15.222 installed. The loader is not lying to you.'
+expect updated.txt '== The game does not start'
+expect updated.txt 'sfse.txt, left by an earlier start:'
+expect updated.txt 'Varnel.log, left by an earlier start:'
+refuse updated.txt 'starts the plugins'
+refuse updated.txt 'Console session'
+as_player --names names --runtime 1.15.222 --sfse 0.2.18 > other.txt 2>&1 || { echo "other runtime failed"; status=1; }
+rm -rf "${prefix:?}/drive_c/users/$player"
+expect other.txt '| SFSE runtime: initialize (version = 0.2.18 010F0DE0 '
 expect other.txt 'disabled, incompatible with current version of the game 0 (handle 0)'
+expect other.txt 'its message box "SFSE Plugin Loader (0.2.18)"'
 expect other.txt "# Varnel.dll v$version: disabled, incompatible with current version of the game"
 expect other.txt 'console: Script command "SetRandomName" not found.'
-refuse other.txt 'script call'
+expect other.txt 'sfse.txt, written by this start:'
+expect other.txt 'Varnel.log, left by an earlier start:'
+refuse other.txt 'script call, run on'
 
 # A plugin author's DLLs beside it: folder order, the real box, and the
 # crash a plugin that fails after registering a listener causes.
@@ -124,7 +157,7 @@ refuse crash.txt "Console session"
 # what was typed, from the program and from scripts/demo.sh, where it comes
 # before anything is installed or built. Rows: expected text, then arguments.
 script=$(cd "$(dirname "$0")/.." && pwd)/scripts/demo.sh
-usage="usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C]"
+usage="usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C] [--sfse VERSION]"
 row=0
 usage_error() {  # usage_error TEXT ARGUMENTS...
   text=$1
@@ -144,6 +177,8 @@ usage_error "--runtime takes a game version as A.B.C, plain numbers" --runtime 1
 usage_error "A and B from 0 to 255 and C from 0 to 4095 (for instance 1.15.222), not '1.256.0'" --runtime 1.256.0
 usage_error "not '01.15.216'" --runtime 01.15.216
 usage_error "--runtime needs a game version A.B.C" --names names --runtime
+usage_error "--sfse takes a release whose source the simulation follows, 0.2.17 or 0.2.18, not '0.2.19'" --sfse 0.2.19
+usage_error "--sfse needs an SFSE release" --sfse
 usage_error "--names needs a folder" --interactive --names
 usage_error "--names needs a folder, not an empty value" --names ''
 usage_error "--names: there is no folder '/nonexistent'" --names /nonexistent

@@ -70,7 +70,7 @@ logs="$prefix/drive_c/users/player-doctor-$$-well/Documents/My Games/Starfield/S
 check well 0 "$logs/sfse.txt"
 expect well "FemaleNames.txt: 2 lines, 2 names"
 
-play runtime --names "$work/lists" --runtime 1.15.222
+play runtime --names "$work/lists" --runtime 1.15.222 --sfse 0.2.18
 check runtime 1
 expect runtime "SFSE did not load Varnel.dll: disabled, incompatible with current version of the game."
 expect runtime "To do: Your game is not runtime 1.15.216"

@@ -8,6 +8,9 @@
 #include "sim/host/host.h"
 #include "sim/host/host_loader.h"
 #include "sim/host/plugin_scan.h"
+#include "sim/loader/game_files.h"
+#include "sim/loader/loader.h"
+#include "sim/loader/pe_file.h"
 #include "support/expected_version.h"
 #include "support/player_logs.h"
 #include "support/scratch_folder.h"
@@ -18,6 +21,8 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -650,11 +655,10 @@ TEST_F(HostLoaderTest, GetPluginHandleAfterTheLoadPhaseFailsTheHostsAssertion)
 // simulation's.
 std::vector<std::string> HostLogFileLines() { return CrLfLinesOf(LogsFolderBelow(DocumentsFolder()) / "sfse.txt"); }
 
-TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrder)
+TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrderOnceInitCompleteWritesItOut)
 {
     Install("test_plugin_faulting.dll", "Faulting.dll");
     Install("Varnel.dll", "Varnel.dll");
-    Install("test_plugin_late_handle.dll", "Zz_Late.dll");
     report = sim::StartHost(plugins_);
     const std::string folder = (fs::absolute(plugins_) / "").string();
     const std::vector<std::string> file = HostLogFileLines();
@@ -668,22 +672,173 @@ TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrder)
                   "scanning plugin directory " + folder,
                   "checking plugin Faulting.dll",
                   "checking plugin Varnel.dll",
-                  "checking plugin Zz_Late.dll",
                   "preinit complete",
                   "loading plugin \"Test plugin\"",
                   kFaultingLine,
                   "loading plugin \"Varnel - SFSE Plugin by Dorrik\"",
-                  "registering plugin listener for SFSE at 2 of 4",
-                  "loading plugin \"Test plugin\"",
-                  "registering plugin listener for SFSE at 3 of 4",
+                  "registering plugin listener for SFSE at 2 of 3",
                   kLoaded + "2)",
-                  "plugin Zz_Late.dll (00000001 Test plugin 01020030) loaded correctly (handle 3)",
                   "dispatch message (0) to plugin listeners",
                   "sending message type 0 to plugin 2",
-                  "sending message type 0 to plugin 3",
-                  kLateHandleAssertion}));
-    EXPECT_EQ(sim::Host().log.back().rfind(sim::kCrashReport, 0), 0U) << "the crash is told, not in the file";
-    sim::ForgetFaults();
+                  "dispatched message.",
+                  "dispatch message (1) to plugin listeners",
+                  "sending message type 1 to plugin 2",
+                  "dispatched message.",
+                  "init complete"}));
+    // Later lines wait in the stream's buffer until the game exits.
+    sim::SendDataLoadedMessages();
+    EXPECT_EQ(HostLogFileLines().size(), file.size());
+    sim::FlushHostLogFile();
+    EXPECT_EQ(HostLogFileLines().size(), file.size() + 6);
+}
+
+// The file's bytes as they are on disk.
+std::string HostLogFileBytes()
+{
+    std::ifstream file(LogsFolderBelow(DocumentsFolder()) / "sfse.txt", std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(HostLoaderTest, ACrashBeforeInitCompleteLeavesSfseTxtAsItsStreamHadWrittenIt)
+{
+    // Each plugin without a record adds about 100 bytes; enough of them pass the
+    // stream's 4096-byte buffer before the last plugin crashes the game.
+    for (const std::size_t plugins : {std::size_t{0}, std::size_t{40}}) {
+        SCOPED_TRACE(plugins);
+        sim::UnloadPlugins(report);
+        sim::StartRunningGame();
+        fs::remove_all(plugins_);
+        fs::create_directories(plugins_);
+        for (std::size_t i = 0; i < plugins; ++i)
+            Install("test_plugin_no_version.dll", "NoVersion" + std::to_string(100 + i) + ".dll");
+        Install("test_plugin_late_handle.dll", "Zz_Late.dll");
+        report = sim::StartHost(plugins_);
+        ASSERT_EQ(sim::Host().log.back().rfind(sim::kCrashReport, 0), 0U);
+        EXPECT_EQ(sim::Host().log[sim::Host().log.size() - 2], kLateHandleAssertion);
+        std::string written;
+        for (const std::string& line : sim::Host().log)
+            written += line.rfind(sim::kCrashReport, 0) == 0 ? "" : line + "\n";
+        ASSERT_EQ(written.size() > 4096, plugins > 0) << written.size();
+        // The first 4096 bytes of what the host wrote, each LF as CR LF; nothing
+        // when it wrote less.
+        std::string expected = plugins == 0 ? "" : written.substr(0, 4096);
+        for (std::size_t at = expected.find('\n'); at != std::string::npos; at = expected.find('\n', at + 2))
+            expected.insert(at, 1, '\r');
+        EXPECT_EQ(HostLogFileBytes(), expected);
+        sim::ForgetFaults();
+    }
+}
+
+// SFSE's loader on what a game folder holds: the box it stops with (none when
+// it starts the game), and lines of sfse_loader.txt.
+TEST_F(HostLoaderTest, TheLoaderStopsAtTheFirstThingInTheGameFolderThatIsNotRight)
+{
+    using sim::GameStore;
+    const fs::path game = fs::current_path();
+    const std::string folder = (game / "").string();
+    constexpr std::uint32_t k222 = 0x010F0DE0;
+    const sim::HostRelease& release = sim::kHostReleases[0];
+    const sim::HostRelease old{0x000200D0, sim::kGameRuntime};  // 0.2.13, before the signature
+    auto steam = [&](std::uint32_t runtime) {
+        sim::WriteGameExe(game, runtime, GameStore::Steam);
+        sim::WriteHostFiles(game, release);
+    };
+    auto store = [&](GameStore kind) {
+        sim::WriteGameExe(game, sim::kGameRuntime, kind);
+        sim::WriteHostFiles(game, release);
+    };
+    auto missingDll = [&](const std::string& dll, const std::string& version) {
+        return "Couldn't find SFSE DLL (" + folder + dll + ").\nEither you have not installed SFSE correctly, or a new "
+               "version of Starfield has been released.\nPlease make sure you have installed SFSE correctly and are "
+               "running it from your Starfield folder.\nIf a game patch was released since you last ran the game, please "
+               "check the website for updates.\nYou have game version " + version + " installed. The loader is not lying "
+               "to you.\nCheck your game installation if you are still confused.";
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        std::string loaderName;
+        std::optional<std::string> box;  // none: the game starts, or the loader stops without one
+        std::vector<std::string> lines;  // in sfse_loader.txt, in this order
+    };
+    const Case cases[] = {
+        {"a Steam installation", [&] { steam(sim::kGameRuntime); }, "sfse_loader.exe", std::nullopt,
+         {"config path = " + folder + "Data\\SFSE\\sfse.ini", "procPath = " + folder + "Starfield.exe",
+          "launching: Starfield.exe (" + folder + "Starfield.exe)", "dwSignature = FEEF04BD",
+          "dwFileVersionMS = 0001000F", "dwFileVersionLS = 00D80000", "dwFileDateLS = 00000000",
+          "productVersionStr = 1.15.216.0", "version = 0001000F00D80000", "product name = Starfield", "steam exe",
+          "dll = " + folder + "sfse_1_15_216.dll", "launching"}},
+        {"the loader renamed as the game", [&] { steam(sim::kGameRuntime); }, "Starfield.exe",
+         "You have renamed sfse_loader and have not specified the name of the runtime.", {}},
+        {"no Starfield.exe", [&] { sim::WriteHostFiles(game, release); }, "sfse_loader.exe",
+         "Couldn't find Starfield.exe.", {"exe open check error = 00000002"}},
+        {"Game Pass: the exe cannot be opened, its manifest beside it",
+         [&] {
+             fs::create_directory(game / "Starfield.exe");
+             std::ofstream(game / "appxmanifest.xml") << "<Package/>";
+         },
+         "sfse_loader.exe", "You have the MS Store/Gamepass version of Starfield, which is not compatible with SFSE.",
+         {"exe open check error = 00000005"}},
+        {"an exe without version information",
+         [&] { std::ofstream(game / "Starfield.exe", std::ios::binary) << sim::PeFileBytes({}); }, "sfse_loader.exe",
+         "Couldn't retrieve EXE version information.", {}},
+        {"the loader copied as the game: its product version has three parts", [&] {
+             sim::WriteHostFiles(game, release);
+             fs::copy_file(game / "sfse_loader.exe", game / "Starfield.exe");
+         }, "sfse_loader.exe", "Couldn't retrieve EXE version information.", {"productVersionStr = 1.1.1"}},
+        {"the Game Pass exe", [&] { store(GameStore::GamePass); }, "sfse_loader.exe",
+         "The Windows Store (gamepass) version of Starfield is not supported.", {"winstore exe", "unknown exe"}},
+        {"the Epic exe", [&] { store(GameStore::Epic); }, "sfse_loader.exe",
+         "The Epic Store version of Starfield is not supported.", {"epic exe", "unknown exe"}},
+        {"a packed exe", [&] { store(GameStore::Packed); }, "sfse_loader.exe",
+         "Packed versions of Starfield are not supported.", {"packed exe", "unknown exe"}},
+        {"the GOG exe", [&] { store(GameStore::Gog); }, "sfse_loader.exe",
+         missingDll("sfse_1_15_216_gog.dll", "1.15.216"), {"gog exe"}},
+        {"the game updated past SFSE", [&] { steam(k222); }, "sfse_loader.exe", missingDll("sfse_1_15_222.dll", "1.15.222"),
+         {"productVersionStr = 1.15.222.0", "version = 0001000F00DE0000", "dll = " + folder + "sfse_1_15_222.dll"}},
+        {"another release's DLL renamed", [&] {
+             steam(sim::kGameRuntime);
+             sim::WriteHostDll(game / "sfse_1_15_216.dll", sim::kHostReleases[1], k222);
+         }, "sfse_loader.exe",
+         "Bad SFSE DLL (" + folder + "sfse_1_15_216.dll).\nDo not rename files; it will not magically make anything "
+         "work.\n010F0D80 010F0DE0",
+         {"SFSE DLL version", "dwFileVersionMS = 00000000", "dwFileVersionLS = 00020012", "productName = SFSE",
+          "productVersion = 0, 0, 2, 18"}},
+        {"a DLL from before the signature", [&] {
+             steam(sim::kGameRuntime);
+             sim::WriteHostDll(game / "sfse_1_15_216.dll", old, 0x010E0460);
+         }, "sfse_loader.exe",
+         "Old SFSE DLL (" + folder + "sfse_1_15_216.dll).\nPlease make sure that you have replaced all files with their "
+         "new versions.\nDLL version (0, 0, 2, 13) EXE version (0.2.17)",
+         {"dwFileVersionLS = 0002000D"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* file : {"Starfield.exe", "appxmanifest.xml", "sfse_loader.exe", "sfse_1_15_216.dll"})
+            fs::remove_all(game / file);
+        c.make();
+        const sim::LoaderRun run = sim::RunLoader(game, release, c.loaderName);
+        EXPECT_EQ(run.started, !c.lines.empty() && c.lines.back() == "launching");
+        EXPECT_EQ(run.box, c.box);
+        ASSERT_FALSE(run.log.empty());
+        EXPECT_EQ(run.log[0].rfind("SFSE loader: initialize (version = 0.2.17 01010010 ", 0), 0U) << run.log[0];
+        if (c.box) {
+            EXPECT_NE(std::find(run.log.begin(), run.log.end(), *c.box), run.log.end()) << "the box's text is in the log";
+        }
+        auto at = run.log.begin();
+        for (const std::string& line : c.lines) {
+            at = std::find(at, run.log.end(), line);
+            EXPECT_NE(at, run.log.end()) << line;
+        }
+        // The file as its text-mode stream writes it: a message's own LFs end lines too.
+        std::vector<std::string> fileLines;
+        for (const std::string& line : run.log) {
+            std::istringstream parts(line);
+            for (std::string part; std::getline(parts, part);)
+                fileLines.push_back(part);
+        }
+        EXPECT_EQ(CrLfLinesOf(LogsFolderBelow(DocumentsFolder()) / "sfse_loader.txt"), fileLines);
+    }
 }
 
 }  // namespace

@@ -4,15 +4,19 @@
 // standard input. scripts/demo.sh builds it and runs it through
 // scripts/demo-session.sh.
 //
-//   varnel_demo [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C] [--game-folder DIR [--keep-game-folder]]
+//   varnel_demo [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C] [--sfse VERSION]
+//               [--game-folder DIR [--keep-game-folder]]
 //
 // FOLDER holds FemaleNames.txt and MaleNames.txt (default: data). They and
 // Varnel.dll are copied into Data\SFSE\Plugins\ of a scratch game folder (DIR,
 // which demo-session.sh makes and removes; by default one in the temporary
 // folder), which becomes the working directory, as the game's own folder is
-// for the real plugin. With --plugins, every DLL of FOLDER goes there too, so
+// for the real plugin. Beside Data it holds Starfield.exe of the --runtime
+// game version and the --sfse release's sfse_loader.exe and host DLL: SFSE's
+// loader checks them first, and the game starts only when it passes. With --plugins, every DLL of FOLDER goes there too, so
 // a plugin author sees the host's rules at work on their plugins beside it.
-// At the end the plugin's own log is shown, as a player finds it.
+// At the end sfse.txt and the plugin's own log are shown as a player finds
+// them, each said to be this start's or an earlier one's.
 
 #include "sim/demo/game_folder.h"
 #include "sim/demo/options.h"
@@ -20,9 +24,11 @@
 #include "sim/demo/session.h"
 #include "sim/demo/terminal.h"
 #include "sim/demo/wide_text.h"
+#include "sim/host/host.h"
 #include "sim/process.h"
 
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -34,14 +40,16 @@ int RunDemo(const demo::Options& options)
     demo::Session session;
     demo::AddReferences(session);
     const demo::GameFolderGuard guard(options.gameFolder, options.keepGameFolder);
-    const bool running = demo::StartHost(session, options, demo::PrepareGameFolder(options.names, options.plugins),
-                                         demo::LoadedPlugins()) &&
-                         demo::OpenConsole();
+    const std::filesystem::path game = demo::PrepareGameFolder(options);
+    const bool running = demo::RunLoader(options, game) &&
+                         demo::StartHost(session, options, game, demo::LoadedPlugins()) && demo::OpenConsole();
     if (running && options.interactive)
         demo::InteractiveSession(session, options.typedInput || demo::InputIsConsole());
     else if (running)
         demo::ScriptedSession(session);
-    demo::ShowPluginLog();
+    // The game exits normally: its streams are written out.
+    sim::FlushHostLogFile();
+    demo::ShowPlayerLogs(game);
     return 0;
 }
 

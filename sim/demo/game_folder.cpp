@@ -4,6 +4,7 @@
 #include "sim/demo/terminal.h"
 #include "sim/demo/wide_text.h"
 #include "sim/host/plugin_scan.h"
+#include "sim/loader/game_files.h"
 #include "src/names/list_names.h"
 
 #include <windows.h>
@@ -69,24 +70,28 @@ GameFolderGuard::~GameFolderGuard() { RemoveGameFolder(); }
 
 sim::HostReport& LoadedPlugins() { return loadedPlugins; }
 
-fs::path PrepareGameFolder(const fs::path& names, const std::optional<fs::path>& others)
+fs::path PluginFolderOf(const fs::path& gameFolder) { return gameFolder / "Data" / "SFSE" / "Plugins"; }
+
+fs::path PrepareGameFolder(const Options& options)
 {
-    fs::path plugins = GameFolder() / "Data" / "SFSE" / "Plugins";
+    const fs::path plugins = PluginFolderOf(GameFolder());
     fs::remove_all(GameFolder());
     fs::create_directories(plugins);
+    sim::WriteGameExe(GameFolder(), options.runtime);
+    sim::WriteHostFiles(GameFolder(), options.release);
     fs::copy_file(ExeFolder() / "Varnel.dll", plugins / "Varnel.dll");
-    if (others) {
-        for (const auto& path : sim::PluginFilesInFolderOrder(*others))
+    if (options.plugins) {
+        for (const auto& path : sim::PluginFilesInFolderOrder(*options.plugins))
             fs::copy_file(path, plugins / path.filename(), fs::copy_options::overwrite_existing);
     }
     for (const char* list : {varnel::kFemaleNamesFile, varnel::kMaleNamesFile}) {
-        if (fs::is_regular_file(names / list))
-            fs::copy_file(names / list, plugins / list);
+        if (fs::is_regular_file(options.names / list))
+            fs::copy_file(options.names / list, plugins / list);
         else
-            Say("note: " + Utf8Of(names / list) + " does not exist; SetRandomName will report it missing");
+            Say("note: " + Utf8Of(options.names / list) + " does not exist; SetRandomName will report it missing");
     }
     fs::current_path(GameFolder());
-    return plugins;
+    return GameFolder();
 }
 
 }  // namespace demo

@@ -4,6 +4,7 @@
 // Data\SFSE\Plugins\, the working directory while the demo runs, removed
 // on every exit (Ctrl+C and a closed console window included).
 
+#include "sim/demo/options.h"
 #include "sim/host/host_loader.h"
 
 #include <filesystem>
@@ -21,11 +22,15 @@ struct GameFolderGuard {
     GameFolderGuard& operator=(const GameFolderGuard&) = delete;
 };
 
-// Installs the DLL, the lists of `names` and every DLL of `plugins` into a
-// fresh game folder and makes it the working directory. Returns the plugin
-// folder.
-std::filesystem::path PrepareGameFolder(const std::filesystem::path& names,
-                                        const std::optional<std::filesystem::path>& plugins);
+// Makes a fresh game folder as a Steam installation holds it: Starfield.exe
+// of the options' game version, the options' SFSE release beside it, and in
+// its Data\SFSE\Plugins the DLL, the lists of the options' names folder and
+// every DLL of their plugins folder. Makes it the working directory and
+// returns it.
+std::filesystem::path PrepareGameFolder(const Options& options);
+
+// The game folder's Data\SFSE\Plugins.
+std::filesystem::path PluginFolderOf(const std::filesystem::path& gameFolder);
 
 // What the host loaded from the game folder, so that it can be freed before
 // the folder is removed.

@@ -3,6 +3,8 @@
 #include "sim/demo/console_input.h"
 #include "sim/demo/wide_text.h"
 
+#include <iterator>
+
 namespace demo {
 
 namespace {
@@ -15,13 +17,26 @@ std::optional<Options> UsageError(std::string& problem, const std::string& what)
 
 bool TakesValue(const std::string& option)
 {
-    return option == "--names" || option == "--plugins" || option == "--runtime" || option == "--game-folder";
+    return option == "--names" || option == "--plugins" || option == "--runtime" || option == "--sfse" ||
+           option == "--game-folder";
 }
 
 // What an option's value should be, for its usage error.
 std::string ValueKind(const std::string& option)
 {
-    return option == "--runtime" ? "a game version A.B.C" : "a folder";
+    if (option == "--runtime")
+        return "a game version A.B.C";
+    return option == "--sfse" ? "an SFSE release" : "a folder";
+}
+
+// "0.2.17 or 0.2.18": the releases the simulation follows.
+std::string KnownReleases()
+{
+    std::string text;
+    for (std::size_t i = 0; i < std::size(sim::kHostReleases); ++i)
+        text += (i == 0 ? "" : i + 1 == std::size(sim::kHostReleases) ? " or " : ", ") +
+                sfse::VersionText(sim::kHostReleases[i].version);
+    return text;
 }
 
 // The problem with `value` given to `option`; empty when there is none.
@@ -33,6 +48,9 @@ std::string ValueProblem(const std::string& option, const std::string& value)
         return option + " needs " + ValueKind(option) + ", not the option '" + Shortened(value) + "'";
     if ((option == "--names" || option == "--plugins") && !std::filesystem::is_directory(PathFromUtf8(value)))
         return option + ": there is no folder '" + Shortened(value) + "'";
+    if (option == "--sfse" && sim::FindHostRelease(value) == nullptr)
+        return "--sfse takes a release whose source the simulation follows, " + KnownReleases() + ", not '" +
+               Shortened(value) + "'";
     if (option == "--runtime" && !ParseRuntime(value)) {
         return "--runtime takes a game version as A.B.C, plain numbers, A and B from 0 to 255 and C from 0 to 4095 "
                "(for instance 1.15.222), not '" + Shortened(value) + "'";
@@ -91,6 +109,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
             options.plugins = std::filesystem::absolute(PathFromUtf8(arguments[++i]));
         } else if (argument == "--game-folder") {
             options.gameFolder = PathFromUtf8(arguments[++i]);
+        } else if (argument == "--sfse") {
+            options.release = *sim::FindHostRelease(arguments[++i]);
         } else if (argument == "--runtime") {
             options.runtimeText = arguments[++i];
             options.runtime = *ParseRuntime(options.runtimeText);

@@ -2,7 +2,7 @@
 
 // The demo's command line.
 
-#include "sim/host/host_loader.h"
+#include "sim/host/host_release.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,7 +13,7 @@
 namespace demo {
 
 inline constexpr const char* kUsage =
-    "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C]";
+    "usage: scripts/demo.sh [--interactive] [--names FOLDER] [--plugins FOLDER] [--runtime A.B.C] [--sfse VERSION]";
 
 struct Options {
     bool help = false;
@@ -22,7 +22,8 @@ struct Options {
     std::filesystem::path names = "data";
     std::optional<std::filesystem::path> plugins;  // every DLL in it goes beside Varnel.dll
     std::string runtimeText = sfse::VersionText(sim::kGameRuntime);
-    std::uint32_t runtime = sim::kGameRuntime;
+    std::uint32_t runtime = sim::kGameRuntime;  // the game's: its Starfield.exe
+    sim::HostRelease release = sim::kHostRelease;  // the script extender installed beside it
     std::optional<std::filesystem::path> gameFolder;  // made and removed by scripts/demo-session.sh
     bool keepGameFolder = false;  // the chosen game folder stays, as a player's installation, for the checker's tests
 };

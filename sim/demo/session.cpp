@@ -1,10 +1,12 @@
 #include "sim/demo/session.h"
 
 #include "sim/demo/console_input.h"
+#include "sim/demo/game_folder.h"
 #include "sim/demo/terminal.h"
 #include "sim/game/command_table.h"
 #include "sim/game/console.h"
 #include "sim/host/host.h"
+#include "sim/loader/loader.h"
 #include "sim/text.h"
 #include "sim/demo/wide_text.h"
 #include "src/text/utf8.h"
@@ -37,24 +39,41 @@ std::size_t ShowLog(std::size_t from, std::size_t to = SIZE_MAX)
     return to;
 }
 
-void ShowBox(const sim::HostBox& box)
+void ShowBox(const std::string& title, const std::string& text, const char* buttons)
 {
-    Say("   its message box \"" + box.title + "\" (Yes / No; the demo answers No):");
-    std::istringstream text(box.text);
-    for (std::string line; std::getline(text, line);)
-        Say("   # " + line);
+    Say("   its message box \"" + title + "\" (" + buttons + "):");
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        Say("   # " + Shown(line));
 }
 
 }  // namespace
 
-bool StartHost(Session& session, const Options& options, const std::filesystem::path& plugins, sim::HostReport& report)
+bool RunLoader(const Options& options, const std::filesystem::path& gameFolder)
 {
-    Say("== SFSE starts the plugins in Data\\SFSE\\Plugins (game runtime " + options.runtimeText + ")");
-    report = sim::StartHost(plugins, {options.runtime, sim::kHostVersion, sim::BoxAnswer::No});
+    Say("== SFSE's loader (sfse_loader.exe of SFSE " + sfse::VersionText(options.release.version) +
+        ") checks the game folder (Starfield.exe " + options.runtimeText + ")");
+    const sim::LoaderRun run = sim::RunLoader(gameFolder, options.release);
+    Say("   its log, " + Utf8Of(sim::LoaderLogFilePath()) + ":");
+    for (const std::string& line : run.log)
+        Say("   | " + Shown(line));
+    if (run.started)
+        return true;
+    if (run.box)
+        ShowBox(sim::kLoaderBoxTitle, *run.box, "OK");
+    Say("== The game does not start: the loader stopped before it");
+    return false;
+}
+
+bool StartHost(Session& session, const Options& options, const std::filesystem::path& gameFolder, sim::HostReport& report)
+{
+    Say("== SFSE " + sfse::VersionText(options.release.version) +
+        " starts the plugins in Data\\SFSE\\Plugins (game runtime " + options.runtimeText + ")");
+    report = sim::StartHost(PluginFolderOf(gameFolder), {options.release.runtime, options.release.version, sim::BoxAnswer::No});
     Say("   its log, " + Utf8Of(sim::HostLogFilePath()) + ":");
     std::size_t shown = ShowLog(0, report.boxesAfterLine);
     for (const auto& box : report.boxes)
-        ShowBox(box);
+        ShowBox(box.title, box.text, "Yes / No; the demo answers No");
     shown = ShowLog(shown);
     if (sim::Host().crashed)
         return false;

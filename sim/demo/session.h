@@ -31,10 +31,14 @@ struct Session {
 // actor, an actor with no extra data.
 void AddReferences(Session& session);
 
-// Starts the host on `plugins` as the game of `options` would, shows its log
-// and boxes, and sends the game's data-loaded messages; `report` keeps what it
-// loaded. False when the game crashed.
-bool StartHost(Session& session, const Options& options, const std::filesystem::path& plugins, sim::HostReport& report);
+// SFSE's loader checks `gameFolder` as before every start; shows its log and
+// its box. False when it stopped there: the game does not start.
+bool RunLoader(const Options& options, const std::filesystem::path& gameFolder);
+
+// Starts the host of `options` on the plugins of `gameFolder` as the game
+// would, shows its log and boxes, and sends the game's data-loaded messages;
+// `report` keeps what it loaded. False when the game crashed.
+bool StartHost(Session& session, const Options& options, const std::filesystem::path& gameFolder, sim::HostReport& report);
 
 // The console's menu opens: the host calls the plugins' menu callbacks.
 // False when the game crashed.

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace sim {
 namespace {
@@ -32,7 +33,22 @@ alignas(16) std::array<std::uint8_t, sizeof(sfse::MessagingInterface) + kSpareSl
 alignas(16) std::array<std::uint8_t, sizeof(sfse::TrampolineInterface) + kSpareSlot> trampolineInterface{};
 alignas(16) std::array<std::uint8_t, sizeof(sfse::MenuInterface) + kSpareSlot> menuInterface{};
 alignas(16) std::array<std::uint8_t, sizeof(sfse::TaskInterface) + kSpareSlot> taskInterface{};
+// sfse.txt as the host's C stdio stream holds it (text mode, the runtime
+// library's 4096-byte buffer): lines wait in the buffer with LF ends, and go
+// out, each LF as CR LF, whenever the buffer fills and when the host flushes.
+constexpr std::size_t kStreamBufferSize = 4096;
 std::ofstream hostLogFile;
+std::string hostLogBuffer;
+
+void WriteOutText(std::string_view text)
+{
+    for (const char c : text) {
+        if (c == '\n')
+            hostLogFile << '\r';
+        hostLogFile << c;
+    }
+    hostLogFile.flush();
+}
 
 // The host's two trampoline pools, 64 KiB each.
 struct Pool {
@@ -305,6 +321,7 @@ void ResetHost()
     host.hostVersion = kHostVersion;
     host.runtimeVersion = kGameRuntime;
     hostLogFile.close();
+    hostLogBuffer.clear();
     branchPool.used = 0;
     localPool.used = 0;
     LayRecord(hostInterface, offsetof(sfse::HostInterface, interfaceVersion), sfse::kHostInterfaceVersion);
@@ -336,13 +353,26 @@ const void* HostInterfaceRecord()
 void HostLog(const std::string& line)
 {
     host.log.push_back(line);
-    if (hostLogFile.is_open())
-        hostLogFile << line << "\r\n" << std::flush;
+    if (!hostLogFile.is_open())
+        return;
+    hostLogBuffer += line;
+    hostLogBuffer += '\n';
+    for (; hostLogBuffer.size() >= kStreamBufferSize; hostLogBuffer.erase(0, kStreamBufferSize))
+        WriteOutText(std::string_view(hostLogBuffer).substr(0, kStreamBufferSize));
+}
+
+void FlushHostLogFile()
+{
+    if (!hostLogFile.is_open())
+        return;
+    WriteOutText(hostLogBuffer);
+    hostLogBuffer.clear();
 }
 
 void OpenHostLogFile()
 {
     hostLogFile.close();
+    hostLogBuffer.clear();
     const std::filesystem::path path = HostLogFilePath();
     if (path.empty())
         return;
@@ -354,6 +384,9 @@ void OpenHostLogFile()
 void ReportCrash(const std::string& what)
 {
     host.crashed = true;
+    // The game's process is gone, and with it what the stream had not written out.
+    hostLogFile.close();
+    hostLogBuffer.clear();
     const std::string crash = kCrashReport + what;
     host.log.push_back(crash);
     RecordFault(crash);

@@ -96,8 +96,14 @@ void ResetHost();
 const void* HostInterfaceRecord();
 
 // Writes one line of the host's log: into HostRecord::log and, once
-// OpenHostLogFile has made it, into sfse.txt.
+// OpenHostLogFile has made it, into sfse.txt's stream, which writes it out
+// as the host's does (each 4096 bytes, and at FlushHostLogFile).
 void HostLog(const std::string& line);
+
+// Writes out what sfse.txt's stream holds: the host does after "init
+// complete" and before ending the game on Yes in its failure box; the game
+// does at a normal exit.
+void FlushHostLogFile();
 
 // Where the host writes sfse.txt; empty without a Documents folder.
 std::filesystem::path HostLogFilePath();
@@ -108,7 +114,7 @@ void OpenHostLogFile();
 
 // The game has crashed because of `what`: reported as the simulation's
 // (kCrashReport) in the log and among the game's faults; the host calls
-// nothing more.
+// nothing more, and what sfse.txt's stream had not written out is lost.
 void ReportCrash(const std::string& what);
 
 // One frame of the game's main thread: the tasks plugins handed the host

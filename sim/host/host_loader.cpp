@@ -97,7 +97,8 @@ void RunPhase(HostReport& report, PluginList& listed, Phase phase)
     }
 }
 
-// The system's version as the host words it: "10.0 (19045)".
+}  // namespace
+
 std::string OsText()
 {
     OSVERSIONINFOA info{};
@@ -107,6 +108,8 @@ std::string OsText()
     return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + " (" +
            std::to_string(info.dwBuildNumber) + ")";
 }
+
+namespace {
 
 // The host's first lines: its version, the game's, the time (UTC) and the
 // system, then its own image base and the game's.
@@ -158,14 +161,16 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
     RunPhase(report, listed, Phase::Load);
     for (const std::size_t index : listed)
         ReportLoaded(report.plugins[index]);
-    ShowBoxes(report, startup.answer);
+    ShowBoxes(report, startup);
     if (report.gameEnded)
         return report;
     MakePluginInfos(report, listed);
     SendHostMessage(sfse::kHostMessagePostLoad);
     SendHostMessage(sfse::kHostMessagePostPostLoad);
-    if (!Host().crashed)
+    if (!Host().crashed) {
         HostLog("init complete");
+        FlushHostLogFile();
+    }
     return report;
 }
 

@@ -15,6 +15,9 @@
 
 namespace sim {
 
+// The system's version as the host and its loader word it: "10.0 (19045)".
+std::string OsText();
+
 HostReport StartHost(const std::filesystem::path& folder, const HostStartup& startup = {});
 
 // The game's data has loaded: messages 2 (post-data-load) and 3.

@@ -61,7 +61,7 @@ void ReportLoaded(const PluginState& plugin)
     HostLog(Describe(plugin) + " loaded correctly (handle " + std::to_string(plugin.handle) + ")");
 }
 
-void ShowBoxes(HostReport& report, BoxAnswer answer)
+void ShowBoxes(HostReport& report, const HostStartup& startup)
 {
     report.boxesAfterLine = Host().log.size();
     if (report.failed.empty())
@@ -71,11 +71,16 @@ void ShowBoxes(HostReport& report, BoxAnswer answer)
              {"SFSE Plugin Loader",
               "DLL plugins you have installed require a new version of the Address Library. Either this is a new "
               "install, or Starfield was just updated. Visit the Address Library webpage for updates?"},
-             answer);
+             startup.answer);
+        // Yes there ends the game without writing sfse.txt out.
         if (report.gameEnded)
             return;
     }
-    Show(report, {"SFSE Plugin Loader (" + sfse::VersionText(kHostVersion) + ")", FailureBoxText(report)}, answer);
+    Show(report, {"SFSE Plugin Loader (" + sfse::VersionText(startup.hostVersion) + ")", FailureBoxText(report)},
+         startup.answer);
+    // Yes here writes sfse.txt out before ending the game.
+    if (report.gameEnded)
+        FlushHostLogFile();
 }
 
 }  // namespace sim

@@ -62,6 +62,6 @@ void ReportLoaded(const PluginState& plugin);
 // After the load phase: the address-library box, when a plugin needed the
 // missing library, then the box of failed plugins; either ends the game when
 // answered Yes. Nothing when no plugin failed.
-void ShowBoxes(HostReport& report, BoxAnswer answer);
+void ShowBoxes(HostReport& report, const HostStartup& startup);
 
 }  // namespace sim

@@ -67,11 +67,10 @@ void AddFact(std::string& text, std::string_view name, std::string_view value)
 
 void AddListFacts(std::string& text, const CommandWork& work)
 {
-    const bool noNames = Reached(work, CommandStage::Counted) && work.count.lines < 1;
+    const bool noNames = work.count.lines < 1;
     AddFact(text, kLogListFact,
             LogText({Escaped(work.listFullPath, Backslashes::Kept), noNames ? EmptyListState(work.count) : ""}));
-    if (Reached(work, CommandStage::Counted))
-        AddFact(text, "NameCount ", DecimalText(work.count.lines));
+    AddFact(text, "NameCount ", DecimalText(work.count.lines));
     if (Reached(work, CommandStage::Drawn))
         AddFact(text, "randomNumber ", DecimalText(work.randomNumber));
     if (Reached(work, CommandStage::NameRead))
