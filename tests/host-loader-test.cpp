@@ -516,6 +516,8 @@ struct InspectorSeen {
     unsigned long taskThread;
     int taskRuns;
     std::uint32_t infoVersionOfItself;
+    char taskOrder[8];
+    std::int64_t branchStep;
 };
 
 TEST_F(HostLoaderTest, APluginCheckingTheVersionsAndEveryInterfaceLoadsOnTheStartingThread)
@@ -543,12 +545,18 @@ TEST_F(HostLoaderTest, APluginCheckingTheVersionsAndEveryInterfaceLoadsOnTheStar
     EXPECT_EQ(seen->threadAttachesBeforeLoad, 0);
     // Once all have loaded, the host tells of each by name.
     EXPECT_EQ(seen->infoVersionOfItself, 0x01020030U);
-    // A task runs once, on the game's main thread, at the next frame.
+    // A task runs once, on the game's main thread, at the next frame: the
+    // permanent tasks first, then every task given once, those they add
+    // meanwhile included.
     EXPECT_EQ(seen->taskRuns, 0);
     sim::RunGameFrame();
+    EXPECT_EQ(std::string(seen->taskOrder), "POF");
     sim::RunGameFrame();
     EXPECT_EQ(seen->taskRuns, 1);
+    EXPECT_EQ(std::string(seen->taskOrder), "POFP");
     EXPECT_EQ(seen->taskThread, GetCurrentThreadId());
+    // The trampoline hands out exactly the bytes asked for.
+    EXPECT_EQ(seen->branchStep, 1);
 }
 
 // The file offset of `rva` in the PE file `bytes`.

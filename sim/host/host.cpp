@@ -256,13 +256,13 @@ void* Allocate(Pool& pool, std::uint32_t plugin, std::size_t size, const char* w
 {
     HostLog("plugin " + std::to_string(plugin) + " allocated " + std::to_string(size) + " bytes from " + which +
             " pool");
-    const std::size_t rounded = (size + 15) & ~std::size_t{15};
-    if (rounded > pool.bytes.size() - pool.used) {
+    // BranchTrampoline::allocate hands out exactly `size` bytes, unaligned.
+    if (size > pool.bytes.size() - pool.used) {
         HostAssertionFails(kAssertLineTrampolineExhausted, "false");
         return nullptr;
     }
     void* memory = pool.bytes.data() + pool.used;
-    pool.used += rounded;
+    pool.used += size;
     return memory;
 }
 
@@ -411,14 +411,16 @@ void MenuMovieLoaded()
 
 void RunGameFrame()
 {
-    std::vector<sfse::TaskDelegate*> once;
-    once.swap(host.tasks);
-    for (sfse::TaskDelegate* task : once) {
+    // As Hooks_Command.cpp (0.2.17) runs them: the permanent tasks, then the
+    // queue of one-shot tasks until it is empty, tasks added meanwhile too.
+    for (std::size_t i = 0; i < host.permanentTasks.size(); ++i)
+        CallTask(host.permanentTasks[i], 0);
+    while (!host.tasks.empty()) {
+        sfse::TaskDelegate* task = host.tasks.front();
+        host.tasks.erase(host.tasks.begin());
         CallTask(task, 0);
         CallTask(task, 1);
     }
-    for (sfse::TaskDelegate* task : host.permanentTasks)
-        CallTask(task, 0);
 }
 
 void ForgetCodeIn(const void* module)

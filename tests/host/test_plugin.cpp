@@ -45,6 +45,8 @@ struct Seen {
     unsigned long taskThread;            // the thread its task ran on; 0 until it ran
     int taskRuns;
     std::uint32_t infoVersionOfItself;   // what GetPluginInfo told of it at the host's first message
+    char taskOrder[8];                   // each run in turn: P its permanent task, O its task, F the task O adds
+    std::int64_t branchStep;             // between two 1-byte allocations from the branch pool
 };
 extern "C" {
 Seen TestPluginSeen = {};
@@ -80,12 +82,33 @@ void AskInfo(sfse::HostMessage* message)
         TestPluginSeen.infoVersionOfItself = info->version;
 }
 
+const sfse::TaskInterface* savedTasks = nullptr;
+
+void Ran(char which)
+{
+    const std::size_t at = std::strlen(TestPluginSeen.taskOrder);
+    if (at + 1 < sizeof TestPluginSeen.taskOrder)
+        TestPluginSeen.taskOrder[at] = which;
+}
+
+void RunFollowUp(sfse::TaskDelegate* /*task*/) { Ran('F'); }
+void RunPermanent(sfse::TaskDelegate* /*task*/) { Ran('P'); }
+void DestroyTask(sfse::TaskDelegate* /*task*/) {}
+const void* const followUpFunctions[] = {reinterpret_cast<const void*>(&RunFollowUp),
+                                         reinterpret_cast<const void*>(&DestroyTask)};
+sfse::TaskDelegate followUp{followUpFunctions};
+const void* const permanentFunctions[] = {reinterpret_cast<const void*>(&RunPermanent),
+                                          reinterpret_cast<const void*>(&DestroyTask)};
+sfse::TaskDelegate permanent{permanentFunctions};
+
+// Adds a task of its own while the host runs its tasks.
 void RunTask(sfse::TaskDelegate* /*task*/)
 {
     TestPluginSeen.taskThread = GetCurrentThreadId();
     ++TestPluginSeen.taskRuns;
+    Ran('O');
+    savedTasks->addTask(&followUp);
 }
-void DestroyTask(sfse::TaskDelegate* /*task*/) {}
 const void* const taskFunctions[] = {reinterpret_cast<const void*>(&RunTask), reinterpret_cast<const void*>(&DestroyTask)};
 sfse::TaskDelegate task{taskFunctions};
 }  // namespace
@@ -157,7 +180,14 @@ extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
         return false;
     const auto* messaging = static_cast<const sfse::MessagingInterface*>(host->queryInterface(sfse::kMessagingInterfaceId));
     const auto* tasks = static_cast<const sfse::TaskInterface*>(host->queryInterface(sfse::kTaskInterfaceId));
+    savedTasks = tasks;
     tasks->addTask(&task);
+    tasks->addTaskPermanent(&permanent);
+    const auto* trampoline =
+        static_cast<const sfse::TrampolineInterface*>(host->queryInterface(sfse::kTrampolineInterfaceId));
+    const auto* first = static_cast<const char*>(trampoline->allocateFromBranchPool(host->getPluginHandle(), 1));
+    const auto* second = static_cast<const char*>(trampoline->allocateFromBranchPool(host->getPluginHandle(), 1));
+    TestPluginSeen.branchStep = second - first;
     return messaging->registerListener(host->getPluginHandle(), "SFSE", &AskInfo);
 #else
     static_cast<void>(host);
