@@ -674,7 +674,7 @@ TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrderOnceInitComple
     EXPECT_EQ(file[0].rfind("SFSE runtime: initialize (version = 0.2.17 010F0D80 ", 0), 0U) << file[0];
     EXPECT_EQ(std::vector<std::string>(file.begin() + 1, file.end()),
               (std::vector<std::string>{
-                  "imagebase = 0000000140000000",
+                  "imagebase = 0000000180000000",  // the host DLL's, then the game's
                   "reloc mgr imagebase = 0000000140000000",
                   "plugin directory = " + folder,
                   "scanning plugin directory " + folder,

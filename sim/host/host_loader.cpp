@@ -123,11 +123,12 @@ void LogStart(const HostStartup& startup)
                   sfse::VersionText(startup.hostVersion).c_str(), static_cast<unsigned>(startup.runtime), now.wYear, now.wMonth, now.wDay,
                   now.wHour, now.wMinute, now.wSecond, OsText().c_str());
     HostLog(text);
-    // The simulated host lives in the game's own module.
-    const auto base = static_cast<unsigned long long>(ImageBase());
-    std::snprintf(text, sizeof text, "imagebase = %016llX", base);
+    // The first is the host DLL's own module (sfse.cpp's g_moduleHandle), the
+    // second the game's. The simulated host lives in the game's module; its
+    // DLL's base is the one that DLL's header asks for.
+    std::snprintf(text, sizeof text, "imagebase = %016llX", static_cast<unsigned long long>(kHostDllBase));
     HostLog(text);
-    std::snprintf(text, sizeof text, "reloc mgr imagebase = %016llX", base);
+    std::snprintf(text, sizeof text, "reloc mgr imagebase = %016llX", static_cast<unsigned long long>(ImageBase()));
     HostLog(text);
 }
 

@@ -32,6 +32,10 @@ inline constexpr HostRelease kHostReleases[] = {
 inline constexpr HostRelease kHostRelease = kHostReleases[0];
 inline constexpr std::uint32_t kHostVersion = kHostRelease.version;
 
+// Where the host DLL's header asks to be loaded: SFSE's own image base in
+// the first lines of sfse.txt.
+inline constexpr std::uint64_t kHostDllBase = 0x180000000;
+
 // The release whose version reads `text` ("0.2.18"), or null.
 inline const HostRelease* FindHostRelease(const std::string& text)
 {

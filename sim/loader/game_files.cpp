@@ -68,6 +68,7 @@ void WriteHostDll(const std::filesystem::path& path, const HostRelease& release,
                                           static_cast<std::uint16_t>(sfse::VersionBuild(release.version)));
     PeFileContents dll;
     dll.dll = true;
+    dll.imageBase = kHostDllBase;
     dll.version = SfseVersion(version, "Starfield Script Extender core DLL", FourPartText(version, ", "));
     // SFSECoreVersionData: its format (1), then the runtime it is built for.
     dll.exportName = "SFSECore_Version";

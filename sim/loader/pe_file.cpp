@@ -229,7 +229,7 @@ std::string PeFileBytes(const PeFileContents& contents)
     Put16(file, kFileHeader + 16, kOptionalHeaderSize);
     Put16(file, kFileHeader + 18, contents.dll ? 0x2022 : 0x0022);  // executable, large addresses, DLL
     Put16(file, kOptionalHeader, 0x20B);  // PE32+
-    Put64(file, kOptionalHeader + 24, contents.dll ? 0x180000000 : 0x140000000);
+    Put64(file, kOptionalHeader + 24, contents.imageBase);
     Put32(file, kOptionalHeader + 32, kSectionAlignment);
     Put32(file, kOptionalHeader + 36, kFileAlignment);
     Put16(file, kOptionalHeader + 40, 6);  // Windows Vista and later

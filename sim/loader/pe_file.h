@@ -29,6 +29,7 @@ struct VersionResource {
 
 struct PeFileContents {
     bool dll = false;
+    std::uint64_t imageBase = 0x140000000;  // where the image asks to be loaded
     std::vector<std::string> sectionNames;  // besides the file's own; ".bind" marks Steam's DRM
     std::vector<std::string> imports;       // DLL names
     std::optional<VersionResource> version;
