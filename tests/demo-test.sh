@@ -152,6 +152,15 @@ cp "$bin/test_plugin_registers_then_refuses.dll" mine/Beta.dll
 expect crash.txt "!! the simulation: GAME CRASH: message 0 calls into Beta.dll, which the host unloaded"
 refuse crash.txt "| GAME CRASH"
 refuse crash.txt "Console session"
+# A plugin that ends the game's process in its load: sfse.txt as the disk
+# holds it then, empty.
+mkdir -p ending
+cp "$bin/test_plugin_ends_game.dll" ending/Zz_Ends.dll
+"$wine" "$demo" --names names --plugins ending > ending.txt 2>&1 || { echo "--plugins ending the game failed"; status=1; }
+expect ending.txt "!! the simulation: GAME ENDED: a plugin called TerminateProcess (exit code 3)"
+expect ending.txt "sfse.txt, written by this start: empty"
+expect ending.txt "Varnel.log, written by this start:"
+refuse ending.txt "Console session"
 
 # Option mistakes, one table: each is a usage error (status 2) that names
 # what was typed, from the program and from scripts/demo.sh, where it comes

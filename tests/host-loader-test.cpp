@@ -166,7 +166,7 @@ TEST_F(HostLoaderTest, ThePluginPassesEveryCheckAndLoadsCorrectly)
     EXPECT_EQ(Log().back(), "dispatched message.");
     EXPECT_EQ(Log()[Log().size() - 3], "dispatch message (3) to plugin listeners");
     sim::MenuMovieLoaded();  // its menu callback does nothing
-    EXPECT_FALSE(sim::Host().crashed);
+    EXPECT_FALSE(sim::Host().gone);
 }
 
 TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheBoxListsThemInTheOrderTheyFailed)
@@ -377,7 +377,7 @@ TEST_F(HostLoaderTest, PluginsFailingBeforeItGetThePluginsListenerRefused)
     EXPECT_EQ(report.plugins.back().module, nullptr);
     sim::SendDataLoadedMessages();
     sim::MenuMovieLoaded();
-    EXPECT_FALSE(sim::Host().crashed);
+    EXPECT_FALSE(sim::Host().gone);
     EXPECT_FALSE(sim::FindCommand("SetRandomName").has_value());
 }
 
@@ -414,7 +414,7 @@ TEST_F(HostLoaderTest, APluginThatFailsAfterRegisteringCrashesTheGame)
 
     // Its menu callback alone does the same.
     sim::ForgetFaults();
-    sim::Host().crashed = false;
+    sim::Host().gone = false;
     std::erase_if(sim::Host().listeners, [](const sim::ListenerRegistration& r) { return r.plugin == 1; });
     sim::SendDataLoadedMessages();
     sim::MenuMovieLoaded();
@@ -735,6 +735,23 @@ TEST_F(HostLoaderTest, ACrashBeforeInitCompleteLeavesSfseTxtAsItsStreamHadWritte
         EXPECT_EQ(HostLogFileBytes(), expected);
         sim::ForgetFaults();
     }
+}
+
+TEST_F(HostLoaderTest, APluginEndingTheGameInItsLoadLeavesSfseTxtEmptyAndVarnelLogAsFarAsItGot)
+{
+    Install("Varnel.dll", "Varnel.dll");
+    Install("test_plugin_ends_game.dll", "Zz_Ends.dll");
+    report = sim::StartHost(plugins_);
+    EXPECT_TRUE(report.gameEnded);
+    EXPECT_TRUE(report.boxes.empty());
+    EXPECT_FALSE(Logged("init complete"));
+    EXPECT_EQ(sim::Host().log.back().rfind(sim::kGameEndedReport, 0), 0U) << sim::Host().log.back();
+    EXPECT_EQ(HostLogFileBytes(), "") << "nothing was written out before the process ended";
+    const std::vector<std::string> varnel = PluginLogLines();
+    ASSERT_EQ(varnel.size(), 2U);
+    EXPECT_NE(varnel[0].find(", loaded by the script extender; game image base "), std::string::npos) << varnel[0];
+    EXPECT_EQ(varnel[1], "Listening to the script extender's messages (plugin handle 1)");
+    EXPECT_EQ(sim::Faults(), std::vector<std::string>{}) << "an ended game is no crash";
 }
 
 // SFSE's loader on what a game folder holds: the box it stops with (none when

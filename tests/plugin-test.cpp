@@ -4,6 +4,7 @@
 #include "sim/game/game_image.h"
 #include "sim/process.h"
 #include "sim/host/host.h"
+#include "sim/host/pe_image.h"
 #include "support/plugin_loader.h"
 #include "sim/game/references.h"
 #include "support/expected_version.h"
@@ -385,8 +386,8 @@ TEST_F(PluginTest, InstalledCommandRenamesTheSelectedReference)
 
     // Every list file each command opens is closed again, those that find a
     // name and those that fail alike: the game's handles stay level.
-    void* open = PatchImport(Plugin().module, "KERNEL32.dll", "CreateFileW", reinterpret_cast<void*>(&CountedOpen));
-    void* close = PatchImport(Plugin().module, "KERNEL32.dll", "CloseHandle", reinterpret_cast<void*>(&CountedClose));
+    void* open = sim::ReplaceImport(Plugin().module, "KERNEL32.dll", "CreateFileW", reinterpret_cast<void*>(&CountedOpen));
+    void* close = sim::ReplaceImport(Plugin().module, "KERNEL32.dll", "CloseHandle", reinterpret_cast<void*>(&CountedClose));
     ASSERT_NE(open, nullptr);
     ASSERT_NE(close, nullptr);
     handles = {};
@@ -394,8 +395,8 @@ TEST_F(PluginTest, InstalledCommandRenamesTheSelectedReference)
     handles.close = reinterpret_cast<decltype(handles.close)>(close);
     for (int i = 0; i < 40; ++i)
         sim::RunCommand(entry, sim::ComposeParameterBlock({i % 2 == 0 ? "female" : "male"}), sim::Selected(*reference));
-    PatchImport(Plugin().module, "KERNEL32.dll", "CreateFileW", open);
-    PatchImport(Plugin().module, "KERNEL32.dll", "CloseHandle", close);
+    sim::ReplaceImport(Plugin().module, "KERNEL32.dll", "CreateFileW", open);
+    sim::ReplaceImport(Plugin().module, "KERNEL32.dll", "CloseHandle", close);
     EXPECT_GE(handles.opened.size(), 40U);
     EXPECT_EQ(handles.opened, handles.closed) << "list files left open";
     LeaveScratchFolder(scratch);
@@ -451,15 +452,15 @@ protected:
     SessionSeen RunSession(const std::wstring& documents)
     {
         documentsGiven = documents;
-        void* lookup = PatchImport(Plugin().module, "SHELL32.dll", "SHGetKnownFolderPath",
+        void* lookup = sim::ReplaceImport(Plugin().module, "SHELL32.dll", "SHGetKnownFolderPath",
                                    reinterpret_cast<void*>(&GiveDocuments));
         EXPECT_NE(lookup, nullptr);
-        void* open = PatchImport(Plugin().module, "KERNEL32.dll", "CreateFileW",
+        void* open = sim::ReplaceImport(Plugin().module, "KERNEL32.dll", "CreateFileW",
                                  reinterpret_cast<void*>(&OpenAsWindowsDoes));
         opens.open = reinterpret_cast<decltype(opens.open)>(open);
         sim::ResetHost();
         InstallInto(sim::GameCommands());
-        PatchImport(Plugin().module, "SHELL32.dll", "SHGetKnownFolderPath", lookup);
+        sim::ReplaceImport(Plugin().module, "SHELL32.dll", "SHGetKnownFolderPath", lookup);
         const std::size_t entry = *sim::FindCommand("SetRandomName");
         auto actor = sim::MakeReference(0x1A, 75, "Settler");
         auto stubborn = sim::MakeReference(0x1B, 75, "Keeper");
@@ -476,7 +477,7 @@ protected:
         for (const auto& executed : console.executed)
             seen.executed.push_back(executed.line);
         seen.names = {sim::ShownName(*actor), sim::ShownName(*stubborn)};
-        PatchImport(Plugin().module, "KERNEL32.dll", "CreateFileW", open);
+        sim::ReplaceImport(Plugin().module, "KERNEL32.dll", "CreateFileW", open);
         return seen;
     }
 
@@ -623,7 +624,7 @@ TEST_F(PluginLogTest, LinesOfTwoThreadsGoOutWholeInOneWriteEach)
     const auto documents = MovedDocuments(L"Documents elsewhere");
     RunSession(documents.wstring());
     const std::size_t entry = *sim::FindCommand("SetRandomName");
-    void* write = PatchImport(Plugin().module, "KERNEL32.dll", "WriteFile", reinterpret_cast<void*>(&AppendAsWindowsDoes));
+    void* write = sim::ReplaceImport(Plugin().module, "KERNEL32.dll", "WriteFile", reinterpret_cast<void*>(&AppendAsWindowsDoes));
     ASSERT_NE(write, nullptr);
     appends.write = reinterpret_cast<decltype(appends.write)>(write);
     constexpr int kRenames = 300;
@@ -636,7 +637,7 @@ TEST_F(PluginLogTest, LinesOfTwoThreadsGoOutWholeInOneWriteEach)
     std::thread second(rename, 0x2B2B2B2B);
     first.join();
     second.join();
-    PatchImport(Plugin().module, "KERNEL32.dll", "WriteFile", write);
+    sim::ReplaceImport(Plugin().module, "KERNEL32.dll", "WriteFile", write);
 
     ASSERT_EQ(appends.writes.size(), 2U * kRenames);
     for (const auto& bytes : appends.writes) {
@@ -691,11 +692,11 @@ BOOL WINAPI RecordTermination(HANDLE process, UINT exitCode)
 TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
 {
     void* module = Plugin().module;
-    void* getModule = PatchImport(module, "KERNEL32.dll", "GetModuleHandleW",
+    void* getModule = sim::ReplaceImport(module, "KERNEL32.dll", "GetModuleHandleW",
                                        reinterpret_cast<void*>(&NoGameModule));
-    void* messageBox = PatchImport(module, "USER32.dll", "MessageBoxW",
+    void* messageBox = sim::ReplaceImport(module, "USER32.dll", "MessageBoxW",
                                         reinterpret_cast<void*>(&RecordMessageBox));
-    void* terminate = PatchImport(module, "KERNEL32.dll", "TerminateProcess",
+    void* terminate = sim::ReplaceImport(module, "KERNEL32.dll", "TerminateProcess",
                                        reinterpret_cast<void*>(&RecordTermination));
     ASSERT_NE(getModule, nullptr);
     ASSERT_NE(messageBox, nullptr);
@@ -703,9 +704,9 @@ TEST_F(PluginTest, MissingGameModuleShowsTheFatalBoxAndTerminates)
 
     const bool loaded = Load();
 
-    PatchImport(module, "KERNEL32.dll", "GetModuleHandleW", getModule);
-    PatchImport(module, "USER32.dll", "MessageBoxW", messageBox);
-    PatchImport(module, "KERNEL32.dll", "TerminateProcess", terminate);
+    sim::ReplaceImport(module, "KERNEL32.dll", "GetModuleHandleW", getModule);
+    sim::ReplaceImport(module, "USER32.dll", "MessageBoxW", messageBox);
+    sim::ReplaceImport(module, "KERNEL32.dll", "TerminateProcess", terminate);
 
     EXPECT_FALSE(loaded);
     EXPECT_EQ(fatal.boxes, 1);

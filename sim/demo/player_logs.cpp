@@ -39,7 +39,7 @@ std::vector<std::string> HostLines()
 {
     std::vector<std::string> lines;
     for (const std::string& line : sim::Host().log) {
-        if (line.rfind(sim::kCrashReport, 0) != 0)
+        if (!sim::IsSimulationReport(line))
             lines.push_back(line);
     }
     return lines;

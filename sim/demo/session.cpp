@@ -33,9 +33,8 @@ std::size_t ShowLog(std::size_t from, std::size_t to = SIZE_MAX)
     to = std::min(to, log.size());
     // The simulation's own crash reports are marked as such: the host
     // never writes them.
-    const std::string_view crash = sim::kCrashReport;
     for (std::size_t i = from; i < to; ++i)
-        Say((log[i].rfind(crash, 0) == 0 ? "   !! the simulation: " : "   | ") + log[i]);
+        Say((sim::IsSimulationReport(log[i]) ? "   !! the simulation: " : "   | ") + log[i]);
     return to;
 }
 
@@ -75,12 +74,12 @@ bool StartHost(Session& session, const Options& options, const std::filesystem::
     for (const auto& box : report.boxes)
         ShowBox(box.title, box.text, "Yes / No; the demo answers No");
     shown = ShowLog(shown);
-    if (sim::Host().crashed)
+    if (sim::Host().gone)
         return false;
     Say("== The game's data has loaded (host messages 2 and 3)");
     sim::SendDataLoadedMessages();
     ShowLog(shown);
-    if (sim::Host().crashed)
+    if (sim::Host().gone)
         return false;
     session.commandEntry = sim::FindCommand("SetRandomName");
     Say(session.commandEntry ? "   console command table: TogglePathLine is now SetRandomName"
@@ -93,7 +92,7 @@ bool OpenConsole()
     const std::size_t shown = sim::Host().log.size();
     sim::MenuMovieLoaded();
     ShowLog(shown);
-    return !sim::Host().crashed;
+    return !sim::Host().gone;
 }
 
 namespace {

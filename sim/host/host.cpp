@@ -178,7 +178,7 @@ const UnloadedModule* FreedCodeOf(const void* function)
 // True when calling `function` is safe; otherwise the game has crashed.
 bool SurvivesCall(const void* function, const std::string& what)
 {
-    if (host.crashed)
+    if (host.gone)
         return false;
     const UnloadedModule* freed = FreedCodeOf(function);
     if (freed == nullptr)
@@ -206,7 +206,7 @@ bool HearsFrom(const ListenerRegistration& registration, std::uint32_t sender)
 // named `receiver`; false when nobody heard it.
 bool Dispatch(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_t dataLength, const char* receiver)
 {
-    if (host.crashed)
+    if (host.gone)
         return false;
     HostLog("dispatch message (" + std::to_string(static_cast<std::int32_t>(type)) + ") to plugin listeners");
     if (host.listeners.empty() && calls.refusedListeners.empty()) {  // no plugin ever asked
@@ -236,7 +236,7 @@ bool Dispatch(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_
         Store(message.data(), offsetof(sfse::HostMessage, dataLength), dataLength);
         Store(message.data(), offsetof(sfse::HostMessage, data), data);
         registration.listener(reinterpret_cast<sfse::HostMessage*>(message.data()));
-        if (host.crashed)  // the listener made the game crash
+        if (host.gone)  // the listener made the game crash
             return false;
         ++heard;
         if (receiver != nullptr)
@@ -381,15 +381,33 @@ void OpenHostLogFile()
     hostLogFile.open(path, std::ios::binary | std::ios::trunc);
 }
 
-void ReportCrash(const std::string& what)
+namespace {
+
+// The game's process is gone, and with it what sfse.txt's stream had not written out.
+void EndProcess(const std::string& report)
 {
-    host.crashed = true;
-    // The game's process is gone, and with it what the stream had not written out.
+    host.gone = true;
     hostLogFile.close();
     hostLogBuffer.clear();
-    const std::string crash = kCrashReport + what;
-    host.log.push_back(crash);
-    RecordFault(crash);
+    host.log.push_back(report);
+}
+
+}  // namespace
+
+void ReportCrash(const std::string& what)
+{
+    EndProcess(kCrashReport + what);
+    RecordFault(host.log.back());
+}
+
+BOOL WINAPI PluginEndsProcess(HANDLE process, UINT exitCode)
+{
+    if (GetProcessId(process) != GetCurrentProcessId())
+        return TerminateProcess(process, exitCode);
+    EndProcess(kGameEndedReport + std::string("a plugin called TerminateProcess (exit code ") + std::to_string(exitCode) +
+               ") while the host called it");
+    RaiseException(kGameEndedException, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    return FALSE;
 }
 
 void SendHostMessage(std::uint32_t type)

@@ -6,6 +6,8 @@
 
 #include "src/plugin/host_api.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -31,9 +33,15 @@ struct UnloadedModule {
     std::uintptr_t end;
 };
 
-// A log line that begins with this is the simulation's report of a crash,
-// never a line the host writes: it stays out of sfse.txt.
+// A log line that begins with one of these is the simulation's report of a
+// crash, or of a plugin ending the game's process, never a line the host
+// writes: it stays out of sfse.txt.
 inline constexpr const char* kCrashReport = "GAME CRASH: ";
+inline constexpr const char* kGameEndedReport = "GAME ENDED: ";
+inline bool IsSimulationReport(const std::string& line)
+{
+    return line.rfind(kCrashReport, 0) == 0 || line.rfind(kGameEndedReport, 0) == 0;
+}
 
 // What a test chooses of the host before a plugin loads.
 struct HostSettings {
@@ -75,7 +83,7 @@ struct HostRecord {
     std::vector<ListenerRegistration> listeners;  // those accepted, in order
     std::vector<sfse::MenuMovieCallback> menuCallbacks;  // given to interface 3, in order
     std::vector<UnloadedModule> unloaded;         // plugins the host freed
-    bool crashed = false;                         // the game crashed: the host calls nothing more
+    bool gone = false;                            // the game crashed or ended: the host calls nothing more
 };
 
 // What the plugins asked of the host, for the tests to read.
@@ -116,6 +124,14 @@ void OpenHostLogFile();
 // (kCrashReport) in the log and among the game's faults; the host calls
 // nothing more, and what sfse.txt's stream had not written out is lost.
 void ReportCrash(const std::string& what);
+
+// A plugin called TerminateProcess on the game (caught through its import,
+// which the host's loading replaces): reported as the simulation's
+// (kGameEndedReport); what sfse.txt's stream had not written out is lost,
+// and the host calls nothing more. Ends the plugin's call with the
+// exception kGameEndedException, which the host's guard takes.
+BOOL WINAPI PluginEndsProcess(HANDLE process, UINT exitCode);
+inline constexpr std::uint32_t kGameEndedException = 0xE0474D45;
 
 // One frame of the game's main thread: the tasks plugins handed the host
 // run, those given once then destroyed.

@@ -57,6 +57,8 @@ std::string CallEntryPoint(PluginState& plugin, Phase phase, std::uint32_t& code
             code = static_cast<std::uint32_t>(GetLastError());
             return "couldn't load plugin";
         }
+        // The simulation's own: a plugin ending the game ends the simulated start instead.
+        ReplaceImport(plugin.module, "KERNEL32.dll", "TerminateProcess", reinterpret_cast<void*>(&PluginEndsProcess));
     }
     const char* name = phase == Phase::Preload ? sfse::kPreloadExportName : sfse::kLoadExportName;
     const auto entry = reinterpret_cast<EntryPoint>(
@@ -65,6 +67,8 @@ std::string CallEntryPoint(PluginState& plugin, Phase phase, std::uint32_t& code
     Host().callingPlugin = true;
     const bool completed = RunGuarded([&] { result = entry(HostInterfaceRecord()); }).completed;
     Host().callingPlugin = false;
+    if (Host().gone)
+        return {};
     if (!completed)
         return "disabled, fatal error occurred while loading plugin";
     if (!result)
@@ -86,6 +90,8 @@ void RunPhase(HostReport& report, PluginList& listed, Phase phase)
         SetHostListFor(report, listed, plugin);
         std::uint32_t code = 0;
         const std::string failure = CallEntryPoint(plugin, phase, code);
+        if (Host().gone)
+            return;
         if (failure.empty()) {
             ++i;
             continue;
@@ -158,8 +164,13 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
             listed.push_back(i);
     }
     RunPhase(report, listed, Phase::Preload);
-    HostLog("preinit complete");
-    RunPhase(report, listed, Phase::Load);
+    if (!Host().gone) {
+        HostLog("preinit complete");
+        RunPhase(report, listed, Phase::Load);
+    }
+    report.gameEnded = Host().gone;
+    if (report.gameEnded)
+        return report;
     for (const std::size_t index : listed)
         ReportLoaded(report.plugins[index]);
     ShowBoxes(report, startup);
@@ -168,7 +179,7 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
     MakePluginInfos(report, listed);
     SendHostMessage(sfse::kHostMessagePostLoad);
     SendHostMessage(sfse::kHostMessagePostPostLoad);
-    if (!Host().crashed) {
+    if (!Host().gone) {
         HostLog("init complete");
         FlushHostLogFile();
     }

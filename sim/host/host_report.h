@@ -47,7 +47,7 @@ struct HostReport {
     std::optional<bool> addressLibraryFound;  // looked for once, by the first record that needs it
     std::vector<HostBox> boxes;           // in the order shown
     std::size_t boxesAfterLine = 0;       // the boxes came when the log had this many lines
-    bool gameEnded = false;               // a box was answered Yes: the host ended the game
+    bool gameEnded = false;               // a box was answered Yes, or a plugin ended the game's process
     void* strandedMapping = nullptr;      // the file the scan had mapped when it faulted; the host never frees it
 };
 

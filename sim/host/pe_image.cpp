@@ -67,4 +67,17 @@ void** FindImportSlot(std::uint8_t* image, const std::string& dll, const std::st
     return nullptr;
 }
 
+void* ReplaceImport(void* module, const std::string& dll, const std::string& function, void* replacement)
+{
+    void** slot = FindImportSlot(static_cast<std::uint8_t*>(module), dll, function);
+    if (slot == nullptr)
+        return nullptr;
+    DWORD previousProtection = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previousProtection);
+    void* previous = *slot;
+    *slot = replacement;
+    VirtualProtect(slot, sizeof *slot, previousProtection, &previousProtection);
+    return previous;
+}
+
 }  // namespace sim

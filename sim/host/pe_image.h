@@ -27,4 +27,8 @@ const std::uint8_t* FindExport(const std::uint8_t* image, const char* name);
 // of `dll` (matched without regard to case), or null.
 void** FindImportSlot(std::uint8_t* image, const std::string& dll, const std::string& function);
 
+// Points the loaded `module`'s import of `function` from `dll` at
+// `replacement`; the import it replaced, or null when it has none.
+void* ReplaceImport(void* module, const std::string& dll, const std::string& function, void* replacement);
+
 }  // namespace sim

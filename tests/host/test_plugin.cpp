@@ -17,7 +17,9 @@
 // TEST_PLUGIN_RAISES        its load call raises an exception of its own code;
 // TEST_PLUGIN_TAKES_COMMAND as another console-command plugin may, its load
 //                           call gives the game's TogglePathLine entry a name
-//                           of its own.
+//                           of its own;
+// TEST_PLUGIN_ENDS_GAME     its load call ends the game's process, as a plugin's
+//                           own fatal error report does.
 
 // Its entry points are declared in the host's header and exported as a DLL
 // without any dllexport exports every global name.
@@ -149,6 +151,10 @@ extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
 #elif defined(TEST_PLUGIN_RAISES)
     static_cast<void>(host);
     RaiseException(0xE0C0FFEE, 0, 0, nullptr);
+    return true;
+#elif defined(TEST_PLUGIN_ENDS_GAME)
+    static_cast<void>(host);
+    TerminateProcess(GetCurrentProcess(), 3);
     return true;
 #elif defined(TEST_PLUGIN_TAKES_COMMAND)
     static_cast<void>(host);

@@ -18,15 +18,3 @@ LoadedPlugin LoadPluginLibrary(const std::string& path)
     return plugin;
 }
 
-void* PatchImport(void* module, const std::string& dll, const std::string& function, void* replacement)
-{
-    void** slot = sim::FindImportSlot(static_cast<std::uint8_t*>(module), dll, function);
-    if (slot == nullptr)
-        return nullptr;
-    DWORD previousProtection = 0;
-    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previousProtection);
-    void* previous = *slot;
-    *slot = replacement;
-    VirtualProtect(slot, sizeof *slot, previousProtection, &previousProtection);
-    return previous;
-}

@@ -16,4 +16,4 @@ LoadedPlugin LoadPluginLibrary(const std::string& path);
 // Points the module's import of `function` from `dll` at `replacement` and
 // returns what it pointed at before (null when the module imports no such
 // function).
-void* PatchImport(void* module, const std::string& dll, const std::string& function, void* replacement);
+
