@@ -415,7 +415,8 @@ TEST_F(HostLoaderTest, APluginThatFailsAfterRegisteringCrashesTheGame)
     // Its menu callback alone does the same.
     sim::ForgetFaults();
     sim::Host().gone = false;
-    std::erase_if(sim::Host().listeners, [](const sim::ListenerRegistration& r) { return r.plugin == 1; });
+    for (auto& list : sim::Host().listenerLists)
+        std::erase_if(list, [](const sim::ListenerEntry& entry) { return entry.plugin == 1; });
     sim::SendDataLoadedMessages();
     sim::MenuMovieLoaded();
     EXPECT_EQ(Log().back(), "GAME CRASH: a menu's movie callback calls into alpha.dll, which the host unloaded");
@@ -441,6 +442,10 @@ TEST_F(HostLoaderTest, ListenersAreKeptByTheHostsRules)
     Install("test_plugin_no_load.dll", "Other.dll");
     report = sim::StartHost(plugins_);
     auto& host = sim::Host();
+    // Once loading is over, the host's count is of the plugins it kept, with
+    // none loading.
+    EXPECT_EQ(host.pluginCount, 1U);
+    EXPECT_EQ(host.listedNames, std::vector<std::string>{"Test plugin"});
     const sfse::HostMessageListener listener = [](sfse::HostMessage*) {};
     host.pluginCount = 2;
     const auto registerListener = [&](std::uint32_t plugin, const char* sender, sfse::HostMessageListener handler) {
@@ -456,12 +461,33 @@ TEST_F(HostLoaderTest, ListenersAreKeptByTheHostsRules)
     EXPECT_FALSE(registerListener(2, "Nobody", listener));
     EXPECT_FALSE(registerListener(2, "SFSE", nullptr));
     EXPECT_FALSE(registerListener(3, "SFSE", listener));
-    ASSERT_EQ(host.listeners.size(), 3U);
-    EXPECT_EQ(host.listeners[0].target, 0U);
-    EXPECT_EQ(host.listeners[1].target, 1U);
-    EXPECT_EQ(host.listeners[2].target, sim::kEveryOtherPlugin);
+    // One list per sender, the host's first, sized to the count and six more;
+    // a null sender's listener on every list but the host's and its own. But
+    // list 1 holds plugin 2 already, and the host's `continue` there skips
+    // the index's step too: from there on the index runs one behind, so
+    // list 2, its own, gets it and list 3 does not.
+    const auto listsOf = [&](std::uint32_t plugin) {
+        std::vector<std::size_t> lists;
+        for (std::size_t i = 0; i < host.listenerLists.size(); ++i) {
+            for (const auto& entry : host.listenerLists[i])
+                lists.insert(lists.end(), entry.plugin == plugin ? 1 : 0, i);
+        }
+        return lists;
+    };
+    ASSERT_EQ(host.listenerLists.size(), 8U);
+    EXPECT_EQ(listsOf(1), (std::vector<std::size_t>{0}));
+    EXPECT_EQ(listsOf(2), (std::vector<std::size_t>{1, 2, 4, 5, 6, 7}));
+    EXPECT_EQ(host.listeners.size(), 4U);
     EXPECT_EQ(sim::Calls().refusedListeners, (std::vector<std::uint32_t>{2, 2, 3}));
     EXPECT_TRUE(Logged("registering plugin listener for (null) at 2 of 3"));
+    // Again: two lists skipped, two behind, and list 3 gets it.
+    EXPECT_TRUE(registerListener(2, nullptr, listener));
+    EXPECT_EQ(listsOf(2), (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7}));
+    // A sender beyond the lists.
+    const auto* messaging = static_cast<const sfse::MessagingInterface*>(
+        static_cast<const sfse::HostInterface*>(sim::HostInterfaceRecord())->queryInterface(1));
+    EXPECT_FALSE(messaging->dispatch(8, 7, nullptr, 0, nullptr));
+    EXPECT_EQ(sim::Host().log.back(), "sender is not in the list");
 
     // The host's messages reach the listeners of "SFSE" only, in the order
     // they registered; 2 and 3 carry the game's data handler.

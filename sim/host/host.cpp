@@ -135,8 +135,6 @@ constexpr std::uint32_t kNoSuchSender = 0xFFFFFFFE;
 // plugin's (both without regard to case), counted from 1 in list order.
 std::uint32_t SenderHandle(const char* sender)
 {
-    if (sender == nullptr)
-        return kEveryOtherPlugin;
     if (_stricmp(sender, "SFSE") == 0)
         return 0;
     for (std::size_t i = 0; i < host.listedNames.size(); ++i) {
@@ -146,21 +144,46 @@ std::uint32_t SenderHandle(const char* sender)
     return kNoSuchSender;
 }
 
+bool Lists(const std::vector<ListenerEntry>& list, std::uint32_t plugin)
+{
+    return std::any_of(list.begin(), list.end(), [&](const ListenerEntry& entry) { return entry.plugin == plugin; });
+}
+
+// A null sender's listener goes on every list but the host's and its own,
+// as the host's loop puts it; a list that holds it already is skipped with
+// `continue`, which skips the index's step too, so from there on the index
+// runs one behind and the plugin's own list may get it.
+void ListOnEveryOther(std::uint32_t plugin, sfse::HostMessageListener listener)
+{
+    std::uint32_t index = 0;
+    for (std::vector<ListenerEntry>& list : host.listenerLists) {
+        if (index != 0 && index != plugin) {
+            if (Lists(list, plugin))
+                continue;
+            list.push_back({plugin, listener});
+        }
+        ++index;
+    }
+}
+
 std::uint64_t RegisterListener(std::uint32_t plugin, const char* sender, sfse::HostMessageListener listener)
 {
     ThrowIfChosen("registerListener");
+    const std::uint32_t count = host.pluginCount + 1;
+    if (host.listenerLists.size() < count)
+        host.listenerLists.resize(count + 5);
     HostLog(std::string("registering plugin listener for ") + (sender != nullptr ? sender : "(null)") + " at " +
-            std::to_string(plugin) + " of " + std::to_string(host.pluginCount + 1));
-    const std::uint32_t target = SenderHandle(sender);
+            std::to_string(plugin) + " of " + std::to_string(count));
+    const std::uint32_t target = sender != nullptr ? SenderHandle(sender) : 0;
     if (plugin > host.pluginCount || listener == nullptr || target == kNoSuchSender) {
         calls.refusedListeners.push_back(plugin);
         return kListenerRefused;
     }
-    const bool known = std::any_of(host.listeners.begin(), host.listeners.end(), [&](const ListenerRegistration& r) {
-        return r.plugin == plugin && r.target == target;
-    });
-    if (!known)
-        host.listeners.push_back({plugin, sender != nullptr ? sender : "(null)", target, listener});
+    if (sender == nullptr)
+        ListOnEveryOther(plugin, listener);
+    else if (!Lists(host.listenerLists[target], plugin))
+        host.listenerLists[target].push_back({plugin, listener});
+    host.listeners.push_back({plugin, sender != nullptr ? sender : "(null)", listener});
     return kListenerAccepted;
 }
 
@@ -196,12 +219,6 @@ const char* SenderName(std::uint32_t handle)
     return handle <= host.listedNames.size() ? host.listedNames[handle - 1].c_str() : nullptr;
 }
 
-bool HearsFrom(const ListenerRegistration& registration, std::uint32_t sender)
-{
-    return registration.target == sender ||
-           (sender != 0 && registration.target == kEveryOtherPlugin && registration.plugin != sender);
-}
-
 // The host's dispatch: to every listener of `sender`, or to the one plugin
 // named `receiver`; false when nobody heard it.
 bool Dispatch(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_t dataLength, const char* receiver)
@@ -209,8 +226,12 @@ bool Dispatch(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_
     if (host.gone)
         return false;
     HostLog("dispatch message (" + std::to_string(static_cast<std::int32_t>(type)) + ") to plugin listeners");
-    if (host.listeners.empty() && calls.refusedListeners.empty()) {  // no plugin ever asked
+    if (host.listenerLists.empty()) {  // no plugin ever asked
         HostLog("no listeners registered");
+        return false;
+    }
+    if (sender >= host.listenerLists.size()) {
+        HostLog("sender is not in the list");
         return false;
     }
     const std::uint32_t target = receiver != nullptr ? SenderHandle(receiver) : kNoSuchSender;
@@ -218,9 +239,9 @@ bool Dispatch(std::uint32_t sender, std::uint32_t type, void* data, std::uint32_
     if ((receiver != nullptr && target == kNoSuchSender) || senderName == nullptr)
         return false;
     int heard = 0;
-    for (std::size_t i = 0; i < host.listeners.size(); ++i) {  // a listener may register more
-        const ListenerRegistration registration = host.listeners[i];
-        if (!HearsFrom(registration, sender) || (receiver != nullptr && registration.plugin != target))
+    for (std::size_t i = 0; i < host.listenerLists[sender].size(); ++i) {  // a listener may register more
+        const ListenerEntry registration = host.listenerLists[sender][i];
+        if (receiver != nullptr && registration.plugin != target)
             continue;
         if (!SurvivesCall(reinterpret_cast<const void*>(registration.listener), "message " + std::to_string(type)))
             return false;
@@ -449,6 +470,8 @@ void ForgetCodeIn(const void* module)
         return VirtualQuery(function, &region, sizeof region) != 0 && region.AllocationBase == image;
     };
     std::erase_if(host.listeners, [&](const ListenerRegistration& r) { return inModule(reinterpret_cast<const void*>(r.listener)); });
+    for (std::vector<ListenerEntry>& list : host.listenerLists)
+        std::erase_if(list, [&](const ListenerEntry& e) { return inModule(reinterpret_cast<const void*>(e.listener)); });
     std::erase_if(host.menuCallbacks, [&](sfse::MenuMovieCallback c) { return inModule(reinterpret_cast<const void*>(c)); });
 }
 

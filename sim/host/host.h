@@ -15,14 +15,16 @@
 
 namespace sim {
 
-// The sender a listener names: the host itself (handle 0), one listed
-// plugin, or, for a null sender, every plugin but its own (never the host).
-inline constexpr std::uint32_t kEveryOtherPlugin = 0xFFFFFFFF;
-
+// A registration the host accepted, as the plugin made it.
 struct ListenerRegistration {
     std::uint32_t plugin;    // the handle the plugin gave
     std::string sender;      // as given; "(null)" when none
-    std::uint32_t target;    // 0: the host; 1, 2, ...: a listed plugin; kEveryOtherPlugin
+    sfse::HostMessageListener listener;
+};
+
+// One entry of a sender's listener list.
+struct ListenerEntry {
+    std::uint32_t plugin;    // the listening plugin's handle
     sfse::HostMessageListener listener;
 };
 
@@ -65,8 +67,9 @@ struct HostRecord {
     // GetPluginHandle answers; StartHost clears it after the load phase.
     bool callingPlugin = true;
     // The host's count of plugins while one loads: a listener whose plugin
-    // handle is above it is refused.
-    std::uint32_t pluginCount = 0xFFFFFFFF;
+    // handle is above it is refused. StartHost sets it; a test loading a
+    // plugin alone gets room for any handle it gives (below 0x10000).
+    std::uint32_t pluginCount = 0xFFFF;
     // The names of the plugins in the host's list, in its order: the senders
     // other than "SFSE" a listener may name.
     std::vector<std::string> listedNames;
@@ -81,6 +84,11 @@ struct HostRecord {
     std::vector<sfse::TaskDelegate*> tasks;
     std::vector<sfse::TaskDelegate*> permanentTasks;
     std::vector<ListenerRegistration> listeners;  // those accepted, in order
+    // The host's listener lists, one per sender handle (0: the host itself),
+    // as PluginManager.cpp keeps them: grown by any registration to the
+    // count of plugins and six more, a null sender's listener put on each
+    // list but the host's and its own.
+    std::vector<std::vector<ListenerEntry>> listenerLists;
     std::vector<sfse::MenuMovieCallback> menuCallbacks;  // given to interface 3, in order
     std::vector<UnloadedModule> unloaded;         // plugins the host freed
     bool gone = false;                            // the game crashed or ended: the host calls nothing more

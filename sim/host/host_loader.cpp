@@ -25,13 +25,12 @@ using EntryPoint = bool (*)(const void* host);
 // since, in scan order (indexes into report.plugins).
 using PluginList = std::vector<std::size_t>;
 
-// What the host's records tell a plugin while it is being called: its
-// handle, the count of plugins (the listed ones, one more while one loads)
-// and the names a listener may give as sender.
-void SetHostListFor(const HostReport& report, const PluginList& listed, const PluginState& current)
+// What the host's list tells: the count of plugins (the listed ones, one
+// more while one loads: PluginManager::numPlugins) and the names a listener
+// may give as sender.
+void SetHostList(const HostReport& report, const PluginList& listed, bool oneLoading)
 {
-    Host().pluginHandle = current.handle;
-    Host().pluginCount = static_cast<std::uint32_t>(listed.size() + 1);
+    Host().pluginCount = static_cast<std::uint32_t>(listed.size() + (oneLoading ? 1 : 0));
     Host().listedNames.clear();
     for (const std::size_t index : listed)
         Host().listedNames.push_back(report.plugins[index].name);
@@ -87,7 +86,8 @@ void RunPhase(HostReport& report, PluginList& listed, Phase phase)
             continue;
         }
         HostLog(std::string(phase == Phase::Preload ? "pre" : "") + "loading plugin \"" + plugin.name + "\"");
-        SetHostListFor(report, listed, plugin);
+        Host().pluginHandle = plugin.handle;
+        SetHostList(report, listed, true);
         std::uint32_t code = 0;
         const std::string failure = CallEntryPoint(plugin, phase, code);
         if (Host().gone)
@@ -171,6 +171,7 @@ HostReport StartHost(const fs::path& folder, const HostStartup& startup)
     report.gameEnded = Host().gone;
     if (report.gameEnded)
         return report;
+    SetHostList(report, listed, false);
     for (const std::size_t index : listed)
         ReportLoaded(report.plugins[index]);
     ShowBoxes(report, startup);
