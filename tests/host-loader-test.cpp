@@ -544,6 +544,7 @@ struct InspectorSeen {
     std::uint32_t infoVersionOfItself;
     char taskOrder[8];
     std::int64_t branchStep;
+    const void* scaleformManager;
 };
 
 TEST_F(HostLoaderTest, APluginCheckingTheVersionsAndEveryInterfaceLoadsOnTheStartingThread)
@@ -583,6 +584,10 @@ TEST_F(HostLoaderTest, APluginCheckingTheVersionsAndEveryInterfaceLoadsOnTheStar
     EXPECT_EQ(seen->taskThread, GetCurrentThreadId());
     // The trampoline hands out exactly the bytes asked for.
     EXPECT_EQ(seen->branchStep, 1);
+    // Its Scaleform manager callback hears of the game's manager.
+    EXPECT_EQ(seen->scaleformManager, nullptr);
+    sim::ScaleformManagerMade();
+    EXPECT_NE(seen->scaleformManager, nullptr);
 }
 
 // The file offset of `rva` in the PE file `bytes`.
@@ -761,6 +766,20 @@ TEST_F(HostLoaderTest, ACrashBeforeInitCompleteLeavesSfseTxtAsItsStreamHadWritte
         EXPECT_EQ(HostLogFileBytes(), expected);
         sim::ForgetFaults();
     }
+}
+
+TEST_F(HostLoaderTest, AnAssertionFailingInALoadCallIsThatPluginsFaultAndLoadingGoesOn)
+{
+    Install("test_plugin_exhausts_trampoline.dll", "Greedy.dll");
+    Install("Varnel.dll", "Varnel.dll");
+    report = sim::StartHost(plugins_);
+    EXPECT_TRUE(Logged("plugin 1 allocated 65537 bytes from branch pool"));
+    EXPECT_TRUE(Logged("Assertion failed in sfse\\PluginManager.cpp (870): false"));
+    EXPECT_TRUE(Logged("plugin Greedy.dll (00000001 Test plugin 01020030) disabled, fatal error occurred while loading "
+                       "plugin 0 (handle 1)"));
+    EXPECT_TRUE(Logged(kLoaded + "2)"));
+    EXPECT_TRUE(Logged("init complete"));
+    EXPECT_FALSE(sim::Host().gone);
 }
 
 TEST_F(HostLoaderTest, APluginEndingTheGameInItsLoadLeavesSfseTxtEmptyAndVarnelLogAsFarAsItGot)

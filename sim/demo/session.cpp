@@ -76,6 +76,11 @@ bool StartHost(Session& session, const Options& options, const std::filesystem::
     shown = ShowLog(shown);
     if (sim::Host().gone)
         return false;
+    // The game makes its Scaleform manager: the host tells the plugins that asked.
+    sim::ScaleformManagerMade();
+    shown = ShowLog(shown);
+    if (sim::Host().gone)
+        return false;
     Say("== The game's data has loaded (host messages 2 and 3)");
     sim::SendDataLoadedMessages();
     ShowLog(shown);

@@ -43,6 +43,7 @@ sim_guarded_invoke:
 namespace {
 
 thread_local DWORD caughtCode = 0;
+thread_local int guardsOpen = 0;
 
 struct GuardedBody {
     const std::function<void()>* body;
@@ -76,9 +77,14 @@ GuardedResult RunGuarded(const std::function<void()>& body)
 {
     caughtCode = 0;
     GuardedBody call{&body};
-    if (sim_guarded_invoke(&CallBody, &call) != 0)
+    ++guardsOpen;
+    const int caught = sim_guarded_invoke(&CallBody, &call);
+    --guardsOpen;
+    if (caught != 0)
         return {false, static_cast<std::uint32_t>(caughtCode)};
     return {!call.threw, 0};
 }
+
+bool InsideGuard() { return guardsOpen > 0; }
 
 }  // namespace sim

@@ -18,4 +18,7 @@ struct GuardedResult {
 
 GuardedResult RunGuarded(const std::function<void()>& body);
 
+// True while the calling thread runs inside RunGuarded.
+bool InsideGuard();
+
 }  // namespace sim

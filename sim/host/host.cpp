@@ -2,6 +2,7 @@
 
 #include "sim/game/console.h"
 #include "sim/game/game_image.h"
+#include "sim/host/guarded_call.h"
 #include "sim/host/host_report.h"
 #include "src/plugin/host_api.h"
 
@@ -70,15 +71,20 @@ void ThrowIfChosen(const char* call)
         throw std::runtime_error(std::string("simulated host: ") + call + " failed");
 }
 
-// The host's ASSERT: its message in sfse.txt, then an illegal instruction.
 // The lines of sfse\PluginManager.cpp (0.2.17) whose ASSERT the host fails
 // on: GetPluginHandle outside a plugin's entry point, an exhausted trampoline.
 constexpr int kAssertLineGetPluginHandle = 300;
 constexpr int kAssertLineTrampolineExhausted = 870;
 
+// The host's ASSERT (sfse_common/Errors.cpp): its message in sfse.txt, then
+// an illegal instruction (__ud2). Inside one of the host's guards (the scan,
+// a plugin's entry point) that guard takes it as the plugin's fault and
+// loading goes on; anywhere else it ends the game.
 void HostAssertionFails(int line, const std::string& description)
 {
     HostLog("Assertion failed in sfse\\PluginManager.cpp (" + std::to_string(line) + "): " + description);
+    if (InsideGuard())
+        RaiseException(static_cast<DWORD>(EXCEPTION_ILLEGAL_INSTRUCTION), 0, 0, nullptr);
     ReportCrash("the host halts on an illegal instruction after its failed assertion");
 }
 
@@ -299,7 +305,10 @@ std::uint64_t RegisterMenuMovieCallback(sfse::MenuMovieCallback callback)
     return 0;
 }
 
-void RegisterScaleformManagerCallback(sfse::ScaleformManagerCallback /*callback*/) {}
+void RegisterScaleformManagerCallback(sfse::ScaleformManagerCallback callback)
+{
+    host.scaleformCallbacks.push_back(callback);
+}
 
 void AddTask(sfse::TaskDelegate* task) { host.tasks.push_back(task); }
 void AddTaskPermanent(sfse::TaskDelegate* task) { host.permanentTasks.push_back(task); }
@@ -448,6 +457,18 @@ void MenuMovieLoaded()
     }
 }
 
+void ScaleformManagerMade()
+{
+    // Hooks_Scaleform.cpp (0.2.17): each callback, in order, with the new manager.
+    static std::uint8_t manager[64];
+    for (std::size_t i = 0; i < host.scaleformCallbacks.size(); ++i) {
+        const sfse::ScaleformManagerCallback callback = host.scaleformCallbacks[i];
+        if (!SurvivesCall(reinterpret_cast<const void*>(callback), "a Scaleform manager callback"))
+            return;
+        callback(manager);
+    }
+}
+
 void RunGameFrame()
 {
     // As Hooks_Command.cpp (0.2.17) runs them: the permanent tasks, then the
@@ -473,6 +494,8 @@ void ForgetCodeIn(const void* module)
     for (std::vector<ListenerEntry>& list : host.listenerLists)
         std::erase_if(list, [&](const ListenerEntry& e) { return inModule(reinterpret_cast<const void*>(e.listener)); });
     std::erase_if(host.menuCallbacks, [&](sfse::MenuMovieCallback c) { return inModule(reinterpret_cast<const void*>(c)); });
+    std::erase_if(host.scaleformCallbacks,
+                  [&](sfse::ScaleformManagerCallback c) { return inModule(reinterpret_cast<const void*>(c)); });
 }
 
 }  // namespace sim

@@ -90,6 +90,7 @@ struct HostRecord {
     // list but the host's and its own.
     std::vector<std::vector<ListenerEntry>> listenerLists;
     std::vector<sfse::MenuMovieCallback> menuCallbacks;  // given to interface 3, in order
+    std::vector<sfse::ScaleformManagerCallback> scaleformCallbacks;  // given to interface 3 (version 2), in order
     std::vector<UnloadedModule> unloaded;         // plugins the host freed
     bool gone = false;                            // the game crashed or ended: the host calls nothing more
 };
@@ -151,6 +152,10 @@ void SendHostMessage(std::uint32_t type);
 
 // A menu's movie has loaded: the host calls every menu callback.
 void MenuMovieLoaded();
+
+// The game has made its Scaleform manager: the host calls every Scaleform
+// manager callback with it.
+void ScaleformManagerMade();
 
 // Forgets the listeners and menu callbacks whose code lies in `module`:
 // for the simulation's own clean-up, never done by the real host.

@@ -19,7 +19,9 @@
 //                           call gives the game's TogglePathLine entry a name
 //                           of its own;
 // TEST_PLUGIN_ENDS_GAME     its load call ends the game's process, as a plugin's
-//                           own fatal error report does.
+//                           own fatal error report does;
+// TEST_PLUGIN_EXHAUSTS_TRAMPOLINE its load call asks the branch pool for more
+//                           than it holds.
 
 // Its entry points are declared in the host's header and exported as a DLL
 // without any dllexport exports every global name.
@@ -49,6 +51,7 @@ struct Seen {
     std::uint32_t infoVersionOfItself;   // what GetPluginInfo told of it at the host's first message
     char taskOrder[8];                   // each run in turn: P its permanent task, O its task, F the task O adds
     std::int64_t branchStep;             // between two 1-byte allocations from the branch pool
+    const void* scaleformManager;        // what its Scaleform manager callback was given; null until called
 };
 extern "C" {
 Seen TestPluginSeen = {};
@@ -113,6 +116,8 @@ void RunTask(sfse::TaskDelegate* /*task*/)
 }
 const void* const taskFunctions[] = {reinterpret_cast<const void*>(&RunTask), reinterpret_cast<const void*>(&DestroyTask)};
 sfse::TaskDelegate task{taskFunctions};
+
+void SeeManager(void* manager) { TestPluginSeen.scaleformManager = manager; }
 }  // namespace
 #endif
 
@@ -152,6 +157,10 @@ extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
     static_cast<void>(host);
     RaiseException(0xE0C0FFEE, 0, 0, nullptr);
     return true;
+#elif defined(TEST_PLUGIN_EXHAUSTS_TRAMPOLINE)
+    const auto* trampoline =
+        static_cast<const sfse::TrampolineInterface*>(host->queryInterface(sfse::kTrampolineInterfaceId));
+    return trampoline->allocateFromBranchPool(host->getPluginHandle(), std::size_t{64} * 1024 + 1) != nullptr;
 #elif defined(TEST_PLUGIN_ENDS_GAME)
     static_cast<void>(host);
     TerminateProcess(GetCurrentProcess(), 3);
@@ -194,6 +203,8 @@ extern "C" bool SFSEPlugin_Load(const sfse::HostInterface* host) noexcept
     const auto* first = static_cast<const char*>(trampoline->allocateFromBranchPool(host->getPluginHandle(), 1));
     const auto* second = static_cast<const char*>(trampoline->allocateFromBranchPool(host->getPluginHandle(), 1));
     TestPluginSeen.branchStep = second - first;
+    static_cast<const sfse::MenuInterface*>(host->queryInterface(sfse::kMenuInterfaceId))
+        ->registerScaleformManagerCallback(&SeeManager);
     return messaging->registerListener(host->getPluginHandle(), "SFSE", &AskInfo);
 #else
     static_cast<void>(host);
