@@ -41,6 +41,10 @@ struct RecordPatch {
     std::uint32_t value;  // 32-bit value written there
 };
 
+// sfse.txt as the player finds it: CR LF line ends, no crash report of the
+// simulation's.
+std::vector<std::string> HostLogFileLines() { return CrLfLinesOf(LogsFolderBelow(DocumentsFolder()) / "sfse.txt"); }
+
 // A copy of the real DLL whose version record has the patches applied (the
 // record is found by its name field).
 void WritePatchedCopy(const fs::path& dll, const fs::path& copy, const std::vector<RecordPatch>& patches)
@@ -252,6 +256,18 @@ TEST_F(HostLoaderTest, AnsweringYesEndsTheGameBeforeAnyMessage)
     EXPECT_TRUE(report.gameEnded);
     EXPECT_EQ(report.boxes.size(), 1U);
     EXPECT_EQ(Log().back(), kLoaded + "2)");
+    // The host writes sfse.txt out before it ends the game.
+    const std::vector<std::string> file = HostLogFileLines();
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(file.back(), kLoaded + "2)");
+
+    // Yes in the address library's box ends the game without writing it out.
+    WritePatchedCopy(bin_ / "Varnel.dll", plugins_ / "Library.dll", {{0x208, 0x4}});
+    Restart({sim::kGameRuntime, sim::kHostVersion, sim::BoxAnswer::Yes});
+    EXPECT_TRUE(report.gameEnded);
+    ASSERT_EQ(report.boxes.size(), 1U);
+    EXPECT_EQ(report.boxes[0].title, "SFSE Plugin Loader");
+    EXPECT_EQ(HostLogFileLines(), std::vector<std::string>{});
 }
 
 TEST_F(HostLoaderTest, FilesAreTakenInTheOrderAnNtfsFolderListsThem)
@@ -690,9 +706,6 @@ TEST_F(HostLoaderTest, GetPluginHandleAfterTheLoadPhaseFailsTheHostsAssertion)
     sim::ForgetFaults();
 }
 
-// sfse.txt as the player finds it: CR LF line ends, no crash report of the
-// simulation's.
-std::vector<std::string> HostLogFileLines() { return CrLfLinesOf(LogsFolderBelow(DocumentsFolder()) / "sfse.txt"); }
 
 TEST_F(HostLoaderTest, SfseTxtHoldsEveryLineTheHostWroteInItsOrderOnceInitCompleteWritesItOut)
 {
