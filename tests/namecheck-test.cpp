@@ -7,6 +7,8 @@
 #include "tools/namecheck/list_text.h"
 #include "src/names/name_list.h"
 #include "tools/namecheck/plugin_file.h"
+#include "tools/namecheck/verdicts.h"
+#include "sim/loader/game_files.h"
 #include "support/failing_allocator.h"
 #include "support/scratch_folder.h"
 
@@ -20,6 +22,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -684,24 +688,34 @@ std::string WindowsPathOf(const fs::path& path)
 #endif
 }
 
-// Lines as the host writes them: its format strings at 0.2.17 filled in,
-// each ended by CR LF (its log is a text-mode file).
-std::string HostLines(const std::vector<std::string>& lines, const std::string& runtime = "010F0D80")
+// Now, `shift` seconds on, as "2026-12-10 10:00:00": in UTC as SFSE stamps
+// its start, or in local time as the plugin stamps its lines.
+std::string StampOf(bool utc, std::int64_t shift = 0)
 {
-    std::string text = "SFSE runtime: initialize (version = 0.2.17 " + runtime +
-                       " 2026-12-10 10:00:00, os = 10.0 (19045))\r\n"
+    const std::time_t now = std::time(nullptr) + shift;
+    char text[32] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", utc ? std::gmtime(&now) : std::localtime(&now));
+    return text;
+}
+
+// Lines as the host writes them: its format strings at 0.2.17 filled in,
+// each ended by CR LF (its log is a text-mode file); started `ago` seconds ago.
+std::string HostLines(const std::vector<std::string>& lines, const std::string& runtime = "010F0D80", std::int64_t ago = 60)
+{
+    std::string text = "SFSE runtime: initialize (version = 0.2.17 " + runtime + " " + StampOf(true, -ago) +
+                       ", os = 10.0 (19045))\r\n"
                        "imagebase = 0000000140000000\r\nreloc mgr imagebase = 0000000140000000\r\n";
     for (const auto& line : lines)
         text += line + "\r\n";
     return text;
 }
 
-// Lines as the plugin writes them, each stamped.
-std::string PluginLines(const std::vector<std::string>& lines)
+// Lines as the plugin writes them, each stamped `ago` seconds ago.
+std::string PluginLines(const std::vector<std::string>& lines, std::int64_t ago = 50)
 {
     std::string text;
     for (const auto& line : lines)
-        text += "2026-12-10 10:00:01.250 " + line + "\r\n";
+        text += StampOf(false, -ago) + ".250 " + line + "\r\n";
     return text;
 }
 
@@ -717,8 +731,19 @@ protected:
     void SetUp() override
     {
         NameCheckTest::SetUp();
+        WriteInstallation();
+    }
+
+    // A player's disk with all well but the logs: the Steam game, SFSE's
+    // files for it, the plugin and its lists.
+    void WriteInstallation()
+    {
+        for (const char* made : {"Game", "Logs", "MO2", "User"})
+            fs::remove_all(made);
         plugins_ = fs::path("Game") / "Data" / "SFSE" / "Plugins";
-        WriteFile("Game/Starfield.exe", "MZ");
+        fs::create_directories("Game");
+        sim::WriteGameExe("Game", sim::kGameRuntime);
+        sim::WriteHostFiles("Game", sim::kHostRelease);
         WriteFile(plugins_ / "Varnel.dll", MiniDll(0x8664, "SFSEPlugin_Version", Record(kVarnel, 0x02060000, kRuntime11516)));
         WriteFile(plugins_ / "FemaleNames.txt", "Anna\r\nBeth\r\n");
         WriteFile(plugins_ / "MaleNames.txt", "Carl\r\nDov\r\n");
@@ -785,12 +810,14 @@ TEST_F(InstallationTest, EachCaseOfTheLogsGetsItsVerdictAndItsAction)
          "host-refused",
          {"SFSE did not load Varnel.dll: disabled, incompatible with current version of the game.",
           "To do: Your game is not runtime 1.15.216", "the game is 1.15.222; Varnel.dll is built for 1.15.216",
-          "from an earlier game start", "the box \"SFSE Plugin Loader\" listed Varnel.dll: disabled, incompatible"}},
+          "from an earlier game start", "It lists: Varnel.dll v2.6.0.0: disabled, incompatible with current version of the game"}},
         {"Windows could not load it",
          HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll",
                     "plugin Varnel.dll (00000000  00000000) couldn't load plugin 193 (handle 0)", "preinit complete",
                     "init complete"}),
-         std::nullopt, 1, "host-refused", {"SFSE did not load Varnel.dll: couldn't load plugin.", "tick Unblock", "line 7: Varnel.dll couldn't load plugin 193"}},
+         std::nullopt, 1, "host-refused",
+         {"SFSE did not load Varnel.dll: couldn't load plugin.", "To do: Error 193: it is not a 64-bit DLL, or it is damaged",
+          "line 7: Varnel.dll couldn't load plugin 193", "It lists: Varnel.dll: couldn't load plugin (000000C1)"}},
         {"plugins before it failed; its listener was refused this start",
          HostLines({dirLine, ScannedLine(), "checking plugin alpha.dll", "checking plugin beta.dll",
                     "checking plugin Varnel.dll", "plugin beta.dll (00000001 Beta 01000000) no version data 0 (handle 0)",
@@ -801,9 +828,8 @@ TEST_F(InstallationTest, EachCaseOfTheLogsGetsItsVerdictAndItsAction)
          PluginLines({kLoadLine, "The script extender refused the listener of plugin handle 2. The usual cause is "
                                  "plugins before Varnel.dll in Data\\SFSE\\Plugins that failed to load (see sfse.txt in "
                                  "this folder): SetRandomName will not be offered."}),
-         1, "host-refused",
-         {"To do: Update or remove the plugins that failed before it (alpha.dll: disabled, fatal error occurred while "
-          "loading plugin), then start the game again.",
+         1, "listener-refused",
+         {"plugins before it failed in SFSE's loading (alpha.dll)", "To do: Update or remove alpha.dll, then start the game again.",
           "The script extender refused the listener of plugin handle 2."}},
         {"a DLL stopped the scan",
          HostLines({dirLine, ScannedLine(), "checking plugin Helper.dll", "exception occurred while loading plugins",
@@ -832,12 +858,14 @@ TEST_F(InstallationTest, EachCaseOfTheLogsGetsItsVerdictAndItsAction)
         {"no sfse.txt", std::nullopt, std::nullopt, 1, "sfse-not-run", {"the game has not been started through SFSE"}},
         // Reading errors: never a verdict on the plugin.
         {"sfse.txt ends while the host starts",
-         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll"}), std::nullopt, 2, "sfse-cut",
-         {"sfse.txt ends before SFSE's start-up did", "ends before \"init complete\""}},
-        {"an empty sfse.txt", "", std::nullopt, 2, "sfse-not-a-log", {"sfse.txt is not a log SFSE wrote."}},
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll"}), std::nullopt, 1, "game-ended-loading",
+         {"sfse.txt stops at byte ", "the game ended while SFSE was loading plugins"}},
+        {"an empty sfse.txt: a plugin ended the game", "", PluginLines({kLoadLine}), 1, "game-ended-loading",
+         {"sfse.txt is empty: the game ended while SFSE was loading plugins", "in the last start through SFSE"}},
+        {"another file as sfse.txt", "Hello\r\n", std::nullopt, 2, "sfse-not-a-log", {"sfse.txt is not a log SFSE wrote."}},
         {"a Varnel.log cut in its last line",
          HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", kLoadedLine, "init complete"}),
-         PluginLines({kLoadLine, kInstalledLine}) + "edited by hand\r\n2026-12-10 10:00:02.000 SetRandomName fa", 0,
+         PluginLines({kLoadLine, kInstalledLine}) + "edited by hand\r\n" + StampOf(false) + ".000 SetRandomName fa", 0,
          "all-well", {"its last line is cut off", "1 line does not begin with the time the plugin stamps"}},
     };
     for (const Row& row : rows) {
@@ -855,6 +883,166 @@ TEST_F(InstallationTest, EachCaseOfTheLogsGetsItsVerdictAndItsAction)
         for (const auto& said : row.said)
             EXPECT_TRUE(Holds(answer.text, said)) << said << "\n" << answer.text;
     }
+}
+
+// Each row: a player's disk as it was left (the game's files, SFSE's, a mod
+// manager's, the logs), and the verdict drawn from all of it.
+TEST_F(InstallationTest, EachInstallationGetsItsVerdict)
+{
+    const std::string dirLine = "plugin directory = " + WindowsPathOf(plugins_) + "\\";
+    const std::string wellLog = HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", "loading plugin \"" + kVarnel + "\"",
+                                           kLoadedLine, "init complete"});
+    const std::string wellPluginLog = PluginLines({kLoadLine, kInstalledLine});
+    const std::string loaderStart = "SFSE loader: initialize (version = 0.2.17 01010010 " + StampOf(true) + ", os = 10.0 (19045))\r\n";
+    const auto moveIntoMod = [&](const fs::path& instance, const std::string& mod, const char* file) {
+        WriteFile(instance / "mods" / mod / "SFSE" / "Plugins" / file, ReadFileBytes(plugins_ / file));
+    };
+    const auto writeInstance = [&](const fs::path& instance) {
+        WriteFile(instance / "ModOrganizer.ini", "[General]\r\ngameName=Starfield\r\ngamePath=@ByteArray(" +
+                                                     [](std::string path) {
+                                                         std::string doubled;
+                                                         for (const char c : path)
+                                                             doubled += c == '\\' ? "\\\\" : std::string(1, c);
+                                                         return doubled;
+                                                     }(WindowsPathOf("Game")) +
+                                                     ")\r\nselected_profile=@ByteArray(Play)\r\n\r\n[Settings]\r\n");
+        WriteFile(instance / "profiles" / "Play" / "modlist.txt", "# This file was automatically generated by Mod Organizer.\r\n"
+                                                                  "+Names B\r\n-Names C\r\n+Varnel\r\n+Names A\r\n");
+        moveIntoMod(instance, "Varnel", "Varnel.dll");
+        moveIntoMod(instance, "Names B", "FemaleNames.txt");
+        WriteFile(instance / "mods" / "Names A" / "SFSE" / "Plugins" / "FemaleNames.txt", "\r\n\r\n");
+        WriteFile(instance / "mods" / "Names C" / "SFSE" / "Plugins" / "FemaleNames.txt", "\r\n\r\n");
+        fs::remove(plugins_ / "Varnel.dll");
+        fs::remove(plugins_ / "FemaleNames.txt");
+    };
+    const fs::path userLogs = fs::path("User") / "Documents" / "My Games" / "Starfield" / "SFSE" / "Logs";
+    struct Row {
+        const char* what;
+        std::function<void()> change;  // to the disk the fixture writes
+        std::optional<std::string> hostLog;
+        std::optional<std::string> pluginLog;
+        std::vector<fs::path> arguments;
+        int status;
+        const char* key;
+        std::vector<std::string> said;
+    };
+    const std::vector<Row> rows = {
+        {"all well", [] {}, wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 0, "all-well",
+         {"game version 1.15.216.0, Steam (Steam's section .bind)", "sfse_1_15_216.dll: SFSE 0.2.17, for game 1.15.216"}},
+        {"the game updated past SFSE: the loader stopped, sfse.txt is the last good start's",
+         [&] {
+             sim::WriteGameExe("Game", sfse::EncodeVersion(1, 16, 236, 0));
+             WriteFile("Logs/sfse_loader.txt", loaderStart + "Couldn't find SFSE DLL (C:\\Games\\Starfield\\sfse_1_16_236.dll).\r\nEither "
+                                                              "you have not installed SFSE correctly, or a new version of Starfield has been released.\r\n");
+         },
+         wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 1, "game-version-other",
+         {"The game is 1.16.236; Varnel.dll 2.6.0.0 is built for 1.15.216 only, whatever the logs say.",
+          "sfse_1_16_236.dll (the host DLL for this game version) is not there; there is sfse_1_15_216.dll",
+          "stopped: \"Couldn't find SFSE DLL (C:\\Games\\Starfield\\sfse_1_16_236.dll). Either you have not"}},
+        {"Game Pass", [] { sim::WriteGameExe("Game", sim::kGameRuntime, sim::GameStore::GamePass); WriteFile("Game/appxmanifest.xml", "<Package/>"); },
+         std::nullopt, std::nullopt, {"--logs", "Logs", "Game"}, 1, "game-store-unsupported",
+         {"Starfield here is the version of Game Pass or the Microsoft Store (it imports XCurl.dll; appxmanifest.xml is beside it)"}},
+        {"Epic", [] { sim::WriteGameExe("Game", sim::kGameRuntime, sim::GameStore::Epic); }, wellLog, wellPluginLog,
+         {"--logs", "Logs", "Game"}, 1, "game-store-unsupported", {"the version of the Epic Games Store"}},
+        {"no sfse_loader.exe", [] { fs::remove("Game/sfse_loader.exe"); }, wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 1,
+         "sfse-loader-missing", {"sfse_loader.exe is not in "}},
+        {"the host DLL of another release renamed", [] { sim::WriteHostDll("Game/sfse_1_15_216.dll", sim::kHostReleases[1], sim::kHostReleases[1].runtime); },
+         wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 1, "sfse-dll-wrong",
+         {"sfse_1_15_216.dll is built for another game version: SFSE's loader will stop with \"Bad SFSE DLL\"."}},
+        {"the host DLL missing", [] { fs::remove("Game/sfse_1_15_216.dll"); }, wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 1,
+         "sfse-dll-missing", {"sfse_1_15_216.dll is not in ", "\"Couldn't find SFSE DLL\""}},
+        {"SFSE offered no messaging interface", [] {},
+         HostLines({dirLine, ScannedLine(), "loading plugin \"" + kVarnel + "\"", kVarnelLine + "reported as incompatible during load 0 (handle 1)", "init complete"}),
+         PluginLines({kLoadLine, "The script extender offers no messaging interface (id 1): SetRandomName will not be offered."}),
+         {"--logs", "Logs", "Game"}, 1, "not-offered",
+         {"SFSE 0.2.17 did not offer what Varnel.dll needs", "SFSE 0.2.17 on game 1.15.216 offers it: report this"}},
+        {"a list of blank lines", [&] { WriteFile(plugins_ / "MaleNames.txt", "\r\n\r\n"); }, wellLog, wellPluginLog,
+         {"--logs", "Logs", "Game"}, 1, "list-problem", {"MaleNames.txt: "}},
+        {"sfse_loader.txt newer than sfse.txt ends in an error",
+         [&] { WriteFile("Logs/sfse_loader.txt", loaderStart + "launching: Starfield.exe (C:\\Games\\Starfield\\Starfield.exe)\r\nCouldn't inject DLL.\r\nterminating process\r\n"); },
+         HostLines({dirLine, ScannedLine(), kLoadedLine, "init complete"}, "010F0D80", 3600), wellPluginLog, {"--logs", "Logs", "Game"}, 1,
+         "loader-stopped", {"SFSE's loader stopped the last start (", "\"Couldn't inject DLL.\"", "most often an antivirus",
+                            "from an earlier start than the loader's last run"}},
+        {"Varnel.log of a start two days ago", [] {}, HostLines({dirLine, ScannedLine(), kLoadedLine, "init complete"}),
+         PluginLines({kLoadLine, "SetRandomName not installed: no \"TogglePathLine\" among the 2874 entries"}, 2 * 86400),
+         {"--logs", "Logs", "Game"}, 0, "all-well", {"from an earlier game start (", "it decides nothing about the last one"}},
+        {"a second copy loaded", [] {}, HostLines({dirLine, ScannedLine(), kLoadedLine, "plugin Varnel - Copy.dll (00000001 " + kVarnel + " 02060000) loaded correctly (handle 2)", "init complete"}),
+         wellPluginLog, {"--logs", "Logs", "Game"}, 1, "second-copy", {"SFSE loaded Varnel.dll twice: Varnel - Copy.dll is a copy of it."}},
+        {"Varnel.dll gone between the scan and the load",
+         [] {}, HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", "loading plugin \"" + kVarnel + "\"",
+                           kVarnelLine + "couldn't load plugin 126 (handle 0)", "init complete"}),
+         std::nullopt, {"--logs", "Logs", "Game"}, 1, "host-refused", {"the file went away between SFSE's scan and its load", "(0000007E)"}},
+        {"Varnel.dll missing at the scan", [] {},
+         HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll", "plugin Varnel.dll (00000000  00000000) couldn't load plugin 126 (handle 0)", "init complete"}),
+         std::nullopt, {"--logs", "Logs", "Game"}, 1, "host-refused", {"Error 126 at the scan, which resolves no imports"}},
+        {"another plugin's start-up code failed; the box's facts", [] {},
+         HostLines({dirLine, ScannedLine(), "loading plugin \"Other\"", "plugin other.dll (00000001 Other 00000003) couldn't load plugin 1114 (handle 1)",
+                    "plugin access.dll (00000001 Access 00000000) couldn't load plugin 5 (handle 2)", kLoadedLine, "init complete"}),
+         wellPluginLog, {"--logs", "Logs", "Game"}, 0, "all-well",
+         {"It lists: other.dll v3: couldn't load plugin (0000045A); access.dll: couldn't load plugin (00000005)",
+          "No plays on without them, Yes ends the game", "other.dll: error 1114: its start-up code failed; update or remove it",
+          "access.dll: error 5: access denied"}},
+        {"sfse.txt cut at a block's end", [] {}, [&] {
+             std::string cut = HostLines({dirLine, ScannedLine(), "checking plugin Varnel.dll"});
+             cut.resize(4096, 'x');
+             return cut;
+         }(), std::nullopt, {"--logs", "Logs", "Game"}, 1, "game-ended-loading", {"stops at byte 4096 (a multiple of 4096)"}},
+        {"sfse.txt re-saved as UTF-16", [] {}, [&] {
+             std::string wide = "\xFF\xFE";
+             for (const char c : wellLog)
+                 wide += std::string(1, c) + '\0';
+             return wide;
+         }(), wellPluginLog, {"--logs", "Logs", "Game"}, 0, "all-well", {"re-saved as UTF-16 (little-endian)", "Varnel.dll loaded correctly"}},
+        {"sfse.txt re-saved with a byte-order mark", [] {}, "\xEF\xBB\xBF" + wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 0,
+         "all-well", {"re-saved as UTF-8 with a byte-order mark"}},
+        {"a folder named sfse.txt", [] { fs::create_directories("Logs/sfse.txt"); }, std::nullopt, std::nullopt,
+         {"--logs", "Logs", "Game"}, 2, "sfse-not-a-log", {"a folder of that name"}},
+        {"Mod Organizer 2, portable: two mods give the same list", [&] { writeInstance("MO2"); }, wellLog, wellPluginLog,
+         {"--logs", "Logs", "MO2"}, 0, "all-well",
+         {"the Mod Organizer 2 instance given; profile \"Play\", 3 mods enabled", "from the mod \"Varnel\" of Mod Organizer 2's profile \"Play\"",
+          "from the mod \"Names B\"", "also in Names A"}},
+        {"Mod Organizer 2, a global instance of this game", [&] {
+             writeInstance(fs::path("User") / "AppData" / "Local" / "ModOrganizer" / "Starfield");
+             WriteFile(userLogs / "sfse.txt", wellLog);
+             WriteFile(userLogs / "Varnel.log", wellPluginLog);
+         }, wellLog, wellPluginLog, {"--logs", PathAsUtf8(userLogs), "Game"}, 0, "all-well",
+         {"a global instance of Mod Organizer 2 whose game is this one", "from the mod \"Varnel\""}},
+        {"a mod manager put it in without Mod Organizer's files", [&] { fs::remove(plugins_ / "Varnel.dll"); }, wellLog, wellPluginLog,
+         {"--logs", "Logs", "Game"}, 0, "all-well", {"yet the last start loaded it: it came through a mod manager"}},
+        {"folders and files in another letter case", [&] {
+             fs::rename("Game/Data", "Game/data");
+             fs::rename("Game/data/SFSE", "Game/data/sfse");
+             fs::rename("Game/data/sfse/Plugins", "Game/data/sfse/plugins");
+             fs::rename("Game/data/sfse/plugins/Varnel.dll", "Game/data/sfse/plugins/varnel.dll");
+             fs::rename("Game/data/sfse/plugins/FemaleNames.txt", "Game/data/sfse/plugins/femalenames.txt");
+         }, wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 0, "all-well",
+         {"plugins" + std::string(1, fs::path::preferred_separator) + "varnel.dll", "femalenames.txt: 2 lines, 2 names"}},
+        {"--logs naming the SFSE folder above Logs", [&] { WriteFile(userLogs / "sfse.txt", wellLog); }, std::nullopt, std::nullopt, {"--logs", PathAsUtf8(userLogs.parent_path()), "Game"}, 0, "all-well", {"Varnel.dll loaded correctly"}},
+        {"--logs naming sfse.txt itself", [] {}, wellLog, std::nullopt, {"--logs", "Logs/sfse.txt", "Game"}, 0, "all-well",
+         {"Varnel.dll loaded correctly"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteInstallation();
+        row.change();
+        if (row.hostLog)
+            WriteFile("Logs/sfse.txt", *row.hostLog);
+        if (row.pluginLog)
+            WriteFile("Logs/Varnel.log", *row.pluginLog);
+        std::vector<fs::path> json = row.arguments;
+        json.insert(json.begin(), "--json");
+        const CheckerRun text = RunWith(row.arguments);
+        const CheckerRun answer = RunWith(json);
+        EXPECT_EQ(text.status, row.status) << text.out;
+        EXPECT_TRUE(Holds(answer.out, std::string("{\"verdict\": \"") + row.key + "\", \"status\": " + std::to_string(row.status) + ", "))
+            << answer.out;
+        for (const auto& said : row.said)
+            EXPECT_TRUE(Holds(text.out, said)) << said << "\n" << text.out;
+    }
+    // --logs naming what is not there is a mistake in the command.
+    const CheckerRun nowhere = RunWith({"--logs", "Nowhere", "Game"});
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_TRUE(Holds(nowhere.err, "--logs: Nowhere does not exist")) << nowhere.err;
 }
 
 TEST_F(InstallationTest, PluginFileIsReadAsTheHostReadsIt)
@@ -918,7 +1106,9 @@ TEST_F(InstallationTest, TheInstallationIsFoundFromWhatIsDropped)
     const Answer stray = Ask();
     EXPECT_EQ(stray.status, 1);
     EXPECT_TRUE(Holds(stray.text, "Game" + std::string(1, fs::path::preferred_separator) + "Data, a folder the game does not read.")) << stray.text;
+    // Gone, and not loaded by the last start either.
     fs::remove("Game/Data/Varnel.dll");
+    WriteFile("Logs/sfse.txt", HostLines({"plugin directory = " + WindowsPathOf(plugins_) + "\\", ScannedLine(), "init complete"}));
     EXPECT_TRUE(Holds(Ask().json, "{\"verdict\": \"plugin-missing\", \"status\": 1, "));
 
     // Usage.
@@ -947,7 +1137,8 @@ TEST_F(InstallationTest, SteamOnLinuxKeepsTheLogsInProtonsPrefix)
     const fs::path game = steamapps / "common" / "Starfield";
     fs::create_directories(game);
     fs::rename("Game/Data", game / "Data");
-    WriteFile(game / "Starfield.exe", "MZ");
+    fs::rename("Game/Starfield.exe", game / "Starfield.exe");
+    sim::WriteHostFiles(game, sim::kHostRelease);
     const fs::path user = steamapps / "compatdata" / "1716740" / "pfx" / "drive_c" / "users" / "steamuser";
     const fs::path logs = user / "My Documents" / "My Games" / "Starfield" / "SFSE" / "Logs";
     WriteFile(logs / "sfse.txt", HostLines({kLoadedLine, "init complete"}));
@@ -983,5 +1174,30 @@ TEST(InstallationReadme, TheReasonsTableIsTheCheckersTable)
         EXPECT_EQ(row->second, reason.action);
         ++matched;
     }
-    EXPECT_EQ(matched, 10U);
+    EXPECT_EQ(matched, kHostReasonCount);
+}
+
+// The README's table of verdicts is the checker's, row by row in its order,
+// the parts filled in from a disk in italics.
+TEST(InstallationReadme, TheVerdictTableIsTheCheckersTable)
+{
+    std::ifstream readme(VARNEL_PROJECT_README);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(readme, line);) {
+        const std::size_t second = line.find("` | ");
+        if (line.rfind("| `", 0) != 0 || second == std::string::npos || line.size() < second + 6 || line[second + 5] != ' ' ||
+            line[second + 4] < '0' || line[second + 4] > '2')
+            continue;
+        std::string row;
+        bool open = false;
+        for (const char c : line)
+            row += c != '*' ? std::string(1, c) : std::string((open = !open) ? "<" : ">");
+        rows.push_back(row);
+    }
+    ASSERT_EQ(rows.size(), kVerdictCount);
+    for (std::size_t i = 0; i < kVerdictCount; ++i) {
+        const Verdict& verdict = kVerdicts[i];
+        EXPECT_EQ(rows[i], "| `" + std::string(verdict.key) + "` | " + std::to_string(ExitStatusOf(verdict.status)) + " | " + verdict.text +
+                               " | " + verdict.action + " |");
+    }
 }

@@ -15,6 +15,7 @@ inline constexpr std::string_view kLogListenerRefused = "The script extender ref
 inline constexpr std::string_view kLogNotOffered = ": SetRandomName will not be offered.";
 inline constexpr std::string_view kLogInstalled = "SetRandomName installed in place of TogglePathLine: console command entry ";
 inline constexpr std::string_view kLogNotInstalled = "SetRandomName not installed: no \"";
+inline constexpr std::string_view kLogFatal = "The game's module handle could not be had; the game ends after this box: ";
 inline constexpr std::string_view kLogRenamed = "SetRandomName: ";
 inline constexpr std::string_view kLogFailed = "SetRandomName failed: ";
 

@@ -88,7 +88,7 @@ bool LoadPlugin(const sfse::HostInterface* host)
     LogLoad(game);
     if (game == nullptr) {
         const std::string message = ComposeFatalErrorText(kLoadFailureFunction, kLoadFailureLine, kLoadFailureText);
-        Log(LogText({"The game's module handle could not be had; the game ends after this box: ", Escaped(message)}));
+        Log(LogText({kLogFatal, Escaped(message)}));
         ReportFatalError(message, SFSEPlugin_Version);
         return false;
     }

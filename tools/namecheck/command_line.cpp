@@ -117,6 +117,8 @@ Options Parse(const std::vector<fs::path>& arguments)
         options.problem = "no list named";
     else if (options.logs && (options.lists.size() != 1 || !NamesInstallation(options.lists.front())))
         options.problem = "--logs goes with one game folder, its Data\\SFSE\\Plugins, sfse.txt or Varnel.log";
+    else if (options.logs && !Exists(*options.logs))
+        options.problem = "--logs: " + EscapedPath(*options.logs) + " does not exist";
     else if (options.fixOutput && options.sample)
         options.problem = "--fix and --sample go separately";
     else if (options.json && options.sample)

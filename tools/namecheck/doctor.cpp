@@ -2,12 +2,16 @@
 
 #include "src/names/list_names.h"
 #include "tools/namecheck/file_text.h"
+#include "tools/namecheck/game_folder.h"
 #include "tools/namecheck/host_log.h"
 #include "tools/namecheck/host_reasons.h"
 #include "tools/namecheck/list_findings.h"
 #include "tools/namecheck/list_text.h"
+#include "tools/namecheck/loader_log.h"
 #include "tools/namecheck/plugin_file.h"
 #include "tools/namecheck/plugin_log.h"
+
+#include "src/plugin/plugin_version.h"
 
 #include <sstream>
 
@@ -17,7 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kLoader = "sfse_loader.exe";
 constexpr std::size_t kFailuresShown = 3;
 
 
@@ -34,16 +37,22 @@ std::string Sentence(const std::string& text)
     return EndedSentence(sentence.append(text, 1, std::string::npos));
 }
 
-// The first verdict given stands: the checks run in the order the game
-// meets them, so the first thing in the way is the one named.
-void Decide(Diagnosis& diagnosis, Status status, const char* verdict, std::string text, const std::string& action)
+// The verdict earliest in the table stands, whatever order the checks run in.
+std::size_t RowOf(const std::string& key)
 {
-    if (!diagnosis.verdict.empty())
+    const Verdict* row = FindVerdict(key);
+    return row == nullptr ? kVerdictCount : static_cast<std::size_t>(row - kVerdicts);
+}
+
+void Decide(Diagnosis& diagnosis, const char* key, const Filling& filling = {})
+{
+    const Verdict* row = FindVerdict(key);
+    if (row == nullptr || (!diagnosis.verdict.empty() && RowOf(diagnosis.verdict) <= RowOf(key)))
         return;
-    diagnosis.status = status;
-    diagnosis.verdict = verdict;
-    diagnosis.text = EndedSentence(std::move(text));
-    diagnosis.action = Sentence(action);
+    diagnosis.status = row->status;
+    diagnosis.verdict = key;
+    diagnosis.text = EndedSentence(Filled(row->text, filling));
+    diagnosis.action = Sentence(Filled(row->action, filling));
 }
 
 void Note(Diagnosis& diagnosis, const char* about, std::string text, const fs::path& from)
@@ -58,6 +67,86 @@ std::string RuntimesText(const sfse::PluginVersionData& record)
         text += (text.empty() ? "" : ", ") + sfse::VersionText(runtime);
     return text.empty() ? "no game version" : text;
 }
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string text;
+    for (const auto& part : parts)
+        text += (text.empty() ? "" : separator) + part;
+    return text;
+}
+
+// ---- The game's own files ----
+
+void CheckHostFiles(const fs::path& folder, const GameFolder& game, Diagnosis& diagnosis)
+{
+    const std::string where = EscapedPath(folder);
+    if (!game.loaderPresent) {
+        Note(diagnosis, "SFSE", "sfse_loader.exe is not there", folder);
+        Decide(diagnosis, "sfse-loader-missing", {{"folder", where}});
+    }
+    if (!game.hostDll)
+        return;
+    const HostDll& dll = *game.hostDll;
+    const std::string name = PathAsUtf8(dll.path.filename());
+    // The loader's checks: the file opens, its SFSECore_Version names this
+    // game's runtime, and a file version from 0.0.2.14 on (the first signed).
+    constexpr std::uint64_t kFirstSignedVersion = 0x000000000002000E;
+    if (dll.state == FileState::Missing) {
+        Note(diagnosis, "SFSE", name + " (the host DLL for this game version) is not there" +
+                                    (game.otherHostDlls.empty() ? std::string() : "; there is " + Joined(game.otherHostDlls, ", ")),
+             folder);
+        Decide(diagnosis, "sfse-dll-missing", {{"dll", name}, {"folder", where}});
+        return;
+    }
+    const std::string release = dll.fileVersion ? "SFSE " + HostReleaseText(*dll.fileVersion) : "of no file version";
+    const bool old = dll.fileVersion && *dll.fileVersion < kFirstSignedVersion;
+    const bool bad = !old && (!dll.coreRuntime || !game.exe.runtime || *dll.coreRuntime != *game.exe.runtime);
+    Note(diagnosis, "SFSE",
+         name + ": " + release + ", for game " + (dll.coreRuntime ? sfse::VersionText(*dll.coreRuntime) : "of no version") +
+             " (its SFSECore_Version)",
+         dll.path);
+    if (old || bad)
+        Decide(diagnosis, "sfse-dll-wrong",
+               {{"dll", name},
+                {"what", old ? release + ", older than its loader" : "built for another game version"},
+                {"stop", old ? "Old SFSE DLL" : "Bad SFSE DLL"},
+                {"folder", where}});
+}
+
+void CheckGameFolder(const Installation& installation, const PluginFile& dll, Diagnosis& diagnosis)
+{
+    if (!installation.gameFolder)
+        return;
+    const fs::path& folder = *installation.gameFolder;
+    const GameFolder game = ReadGameFolder(folder);
+    const GameExe& exe = game.exe;
+    if (exe.state == FileState::Missing) {
+        Note(diagnosis, kGameExecutable, "not there: SFSE's loader will stop with \"Couldn't find Starfield.exe.\"", folder);
+        return;
+    }
+    std::string store = StoreName(exe.store);
+    if (!exe.storeSigns.empty())
+        store += " (" + Joined(exe.storeSigns, "; ") + ")";
+    Note(diagnosis, kGameExecutable,
+         (exe.state == FileState::Unreadable ? std::string("cannot be read")
+          : exe.runtime                      ? "game version " + exe.productVersion
+                                             : "no version SFSE's loader can read (\"Couldn't retrieve EXE version information.\")") +
+             ", " + store,
+         exe.path);
+    if (exe.store == GameStore::GamePass || exe.store == GameStore::Epic || exe.store == GameStore::Packed) {
+        Decide(diagnosis, "game-store-unsupported", {{"store", StoreName(exe.store)}, {"signs", Joined(exe.storeSigns, "; ")}});
+        return;
+    }
+    const std::uint32_t builtFor = sfse::EncodeVersion(VARNEL_GAME_RUNTIME_MAJOR, VARNEL_GAME_RUNTIME_MINOR, VARNEL_GAME_RUNTIME_BUILD, 0);
+    if (exe.runtime && *exe.runtime != builtFor)
+        Decide(diagnosis, "game-version-other",
+               {{"game", sfse::VersionText(*exe.runtime)},
+                {"plugin", dll.state == PluginFileState::Read ? sfse::VersionText(dll.record.pluginVersion, true) : VARNEL_VERSION_TEXT}});
+    CheckHostFiles(folder, game, diagnosis);
+}
+
+// ---- The plugin's file ----
 
 const char* NotAPluginText(PluginFileState state)
 {
@@ -75,32 +164,46 @@ const char* NotAPluginText(PluginFileState state)
     }
 }
 
-void CheckPluginFile(const Installation& installation, const PluginFile& dll, Diagnosis& diagnosis)
+std::string ModText(const Installation& installation, const PlacedFile& file)
+{
+    std::string text = "from the mod \"" + file.mod + "\" of Mod Organizer 2's profile \"" + installation.modOrganizer->profile +
+                       "\": MO2 puts it into the game only when it starts the game";
+    if (!file.alsoIn.empty())
+        text += "; lower in its priority, also in " + Joined(file.alsoIn, ", ");
+    return text;
+}
+
+void CheckPluginFile(const Installation& installation, const PluginFile& dll, const HostLog& host, Diagnosis& diagnosis)
 {
     for (const auto& copy : installation.strayCopies)
         Note(diagnosis, kPluginDll, "a copy in a folder the game does not read", copy);
     const fs::path& plugins = *installation.pluginFolder;
+    const PlacedFile& placed = PlacedFileOf(installation, kPluginDll);
+    if (!placed.mod.empty())
+        Note(diagnosis, kPluginDll, ModText(installation, placed), placed.path);
     if (dll.state == PluginFileState::Missing) {
+        const HostPluginLine* line = host.state == HostLogState::Read ? LineOf(host, kPluginDll) : nullptr;
+        if (line != nullptr && line->loaded && installation.strayCopies.empty()) {
+            // It reached the game another way than the game folder: a mod manager's.
+            Note(diagnosis, kPluginDll,
+                 "not in " + EscapedPath(plugins) + ", yet the last start loaded it: it came through a mod manager", plugins);
+            return;
+        }
         Note(diagnosis, kPluginDll, "not in " + EscapedPath(plugins), plugins);
         if (!installation.strayCopies.empty())
-            Decide(diagnosis, Status::Blocked, "plugin-in-wrong-folder",
-                   "Varnel.dll is in " + EscapedPath(installation.strayCopies.front().parent_path()) +
-                       ", a folder the game does not read.",
-                   "Move Varnel.dll, FemaleNames.txt and MaleNames.txt into " + EscapedPath(plugins) + ".");
-        Decide(diagnosis, Status::Blocked, "plugin-missing", "Varnel.dll is not in " + EscapedPath(plugins) + ".",
-               "Install the zip with your mod manager, or unpack it into the game's Data folder so that " + EscapedPath(plugins / kPluginDll) + " exists.");
+            Decide(diagnosis, "plugin-in-wrong-folder",
+                   {{"folder", EscapedPath(installation.strayCopies.front().parent_path())}, {"plugins", EscapedPath(plugins)}});
+        Decide(diagnosis, "plugin-missing", {{"plugins", EscapedPath(plugins)}, {"dll", EscapedPath(plugins / kPluginDll)}});
         return;
     }
     if (dll.state == PluginFileState::Unreadable) {
         Note(diagnosis, kPluginDll, "cannot be read", dll.path);
-        Decide(diagnosis, Status::Unknown, "plugin-unreadable", EscapedPath(dll.path) + " cannot be read.",
-               "Close the game and any program that has the file open, then run this again.");
+        Decide(diagnosis, "plugin-unreadable", {{"dll", EscapedPath(dll.path)}});
         return;
     }
     if (dll.state != PluginFileState::Read || !IsThisPlugin(dll.record)) {
         Note(diagnosis, kPluginDll, std::string("not this plugin: ") + NotAPluginText(dll.state), dll.path);
-        Decide(diagnosis, Status::Blocked, "not-this-plugin", EscapedPath(dll.path) + " is not this plugin.",
-               "Reinstall the zip.");
+        Decide(diagnosis, "not-this-plugin", {{"dll", EscapedPath(dll.path)}});
         return;
     }
     Note(diagnosis, kPluginDll,
@@ -109,12 +212,104 @@ void CheckPluginFile(const Installation& installation, const PluginFile& dll, Di
          dll.path);
 }
 
+// ---- SFSE's logs ----
+
+// When the start sfse.txt records began, in seconds since 1970 UTC: its
+// start line's stamp, or for a log never written out the file's own time.
+std::optional<std::int64_t> StartOf(const HostLog& host)
+{
+    if (host.started)
+        return host.started;
+    if (host.state == HostLogState::Empty)
+        return UnixSecondsOf(host.times.written);
+    return std::nullopt;
+}
+
+void CheckLoaderLog(const fs::path& logs, const HostLog& host, Diagnosis& diagnosis)
+{
+    const LoaderLog loader = ReadLoaderLog(PathIgnoringCase(logs, kLoaderLogFile));
+    if (loader.state != LoaderLogState::Read)
+        return;
+    Note(diagnosis, kLoaderLogFile,
+         "SFSE's loader " + loader.release + " ran at " + loader.startStamp + " UTC and " +
+             (loader.launched ? std::string("started the game") : loader.stop ? "stopped: \"" + loader.stopText + "\"" : "did not start the game"),
+         loader.path);
+    const std::optional<std::int64_t> start = StartOf(host);
+    const bool newer = host.state == HostLogState::Missing || !start || !loader.started || *loader.started > *start;
+    if (loader.stop == nullptr || loader.launched || !newer)
+        return;
+    if (host.state != HostLogState::Missing)
+        Note(diagnosis, kHostLogFile, "from an earlier start than the loader's last run", host.path);
+    Decide(diagnosis, "loader-stopped", {{"time", loader.startStamp}, {"stop", loader.stopText}, {"action", loader.stop->action}});
+}
+
 std::string FailuresText(const std::vector<HostPluginLine>& failures)
 {
-    std::string text;
+    std::vector<std::string> parts;
     for (const auto& plugin : failures)
-        text += (text.empty() ? "" : "; ") + plugin.file + ": " + plugin.reason;
-    return text;
+        parts.push_back(plugin.file + ": " + plugin.reason);
+    return Joined(parts, "; ");
+}
+
+// The Windows error of "couldn't load plugin", in words, with what fits.
+std::string LoadErrorText(const HostPluginLine& line)
+{
+    const long code = std::strtol(line.code.c_str(), nullptr, 10);
+    const WindowsError* error = FindWindowsError(code);
+    const bool ours = AsciiLowerCase(line.file) == AsciiLowerCase(kPluginDll);
+    if (ours && code == 126)
+        return line.atLoad ? "error 126: the file went away between SFSE's scan and its load (a virus scanner or a mod "
+                             "manager removed it; Varnel.dll needs only Windows' own DLLs): let your antivirus allow it, "
+                             "and reinstall the zip"
+                           : "error 126 at the scan, which resolves no imports: the file itself is missing; reinstall the zip";
+    if (error == nullptr)
+        return "Windows' error " + line.code;
+    return "error " + line.code + ": " + error->meaning + "; " + (ours ? "reinstall the zip" : error->action);
+}
+
+void NoteBox(const HostLog& log, Diagnosis& diagnosis)
+{
+    const std::vector<HostPluginLine> boxed = FailuresBefore(log, SIZE_MAX);
+    if (boxed.empty())
+        return;
+    std::vector<std::string> lines;
+    for (const auto& plugin : boxed)
+        lines.push_back(BoxLine(plugin));
+    Note(diagnosis, kHostLogFile,
+         "SFSE's box \"SFSE Plugin Loader (" + log.hostVersion + ")\" comes at every start while these fail, and asks "
+         "\"Exit game? (yes highly suggested)\": No plays on without them, Yes ends the game. It lists: " + Joined(lines, "; ") +
+             ". Remove or update each of them (the action for each reason is in the README's table)",
+         log.path);
+    for (const auto& plugin : boxed) {
+        if (plugin.reason == "couldn't load plugin" && AsciiLowerCase(plugin.file) != AsciiLowerCase(kPluginDll))
+            Note(diagnosis, kHostLogFile, plugin.file + ": " + LoadErrorText(plugin), log.path);
+    }
+}
+
+// Varnel.log of the start sfse.txt records: it is emptied at each load,
+// and its load line (local time) comes after SFSE's start (UTC).
+bool OfThisStart(const PluginLog& log, const HostLog& host)
+{
+    const HostPluginLine* line = host.state == HostLogState::Read ? LineOf(host, kPluginDll) : nullptr;
+    const bool ranLoad = line != nullptr && (line->loaded || line->reason == kReasonRefusedInLoad || line->reason == kReasonLoadFault);
+    if (host.state == HostLogState::Read && host.complete && !ranLoad)
+        return false;
+    constexpr std::int64_t kStampSlack = 120;  // the two clocks' seconds and a slow start
+    const std::optional<std::int64_t> start = StartOf(host);
+    const std::optional<std::int64_t> load = LocalStampSeconds(log.loadStamp);
+    if (start && load)
+        return *load + kStampSlack >= *start;
+    return ranLoad || host.state != HostLogState::Read;
+}
+
+std::vector<HostPluginLine> FailedAtLoadBefore(const HostLog& log, std::size_t before)
+{
+    std::vector<HostPluginLine> failures;
+    for (const auto& plugin : FailuresBefore(log, before)) {
+        if (plugin.atLoad)
+            failures.push_back(plugin);
+    }
+    return failures;
 }
 
 void CheckPluginLine(const HostLog& log, const HostPluginLine& line, const PluginFile& dll, Diagnosis& diagnosis)
@@ -126,6 +321,8 @@ void CheckPluginLine(const HostLog& log, const HostPluginLine& line, const Plugi
     Note(diagnosis, kHostLogFile, "line " + std::to_string(line.lineNumber) + ": Varnel.dll " + line.reason + " " + line.code, log.path);
     const HostReason* row = FindHostReason(line.reason.c_str());
     std::string action = row != nullptr ? row->action : "see the README's table of the script extender's reasons.";
+    if (line.reason == "couldn't load plugin")
+        action = LoadErrorText(line) + ".";
     const std::vector<HostPluginLine> before = FailuresBefore(log, line.lineNumber);
     if (line.reason == kReasonRefusedInLoad && !before.empty()) {
         Note(diagnosis, kHostLogFile, "plugins that failed before it: " + FailuresText(before), log.path);
@@ -134,7 +331,20 @@ void CheckPluginLine(const HostLog& log, const HostPluginLine& line, const Plugi
     if (line.reason == kReasonWrongRuntime && log.runtime && dll.state == PluginFileState::Read)
         Note(diagnosis, kHostLogFile,
              "the game is " + sfse::VersionText(*log.runtime) + "; Varnel.dll is built for " + RuntimesText(dll.record), log.path);
-    Decide(diagnosis, Status::Blocked, "host-refused", "SFSE did not load Varnel.dll: " + line.reason + ".", action);
+    Decide(diagnosis, "host-refused", {{"reason", line.reason}, {"action", action}});
+}
+
+void CheckCutHostLog(const HostLog& log, Diagnosis& diagnosis)
+{
+    const std::string how = log.state == HostLogState::Empty
+                                ? "is empty"
+                                : "stops at byte " + std::to_string(log.size) +
+                                      (log.size % kHostLogBlock == 0 ? " (a multiple of 4096)" : "") + ", before \"init complete\"";
+    Note(diagnosis, kHostLogFile, how + ": SFSE had not written it out when the game ended", log.path);
+    Decide(diagnosis, "game-ended-loading",
+           {{"how", how},
+            {"action", "SFSE names no plugin then; Varnel.log says whether Varnel.dll loaded. Take out the plugins added "
+                       "last to Data\\SFSE\\Plugins, one at a time, until the game reaches its menu."}});
 }
 
 void CheckHostLog(const HostLog& log, const PluginFile& dll, Diagnosis& diagnosis)
@@ -143,53 +353,53 @@ void CheckHostLog(const HostLog& log, const PluginFile& dll, Diagnosis& diagnosi
     switch (log.state) {
     case HostLogState::Missing:
         Note(diagnosis, kHostLogFile, "not there", folder);
-        Decide(diagnosis, Status::Blocked, "sfse-not-run", "SFSE has written no sfse.txt: the game has not been started through SFSE.",
-               std::string("Install SFSE and start the game with ") + kLoader + ", then run this again.");
+        Decide(diagnosis, "sfse-not-run");
         return;
     case HostLogState::Unreadable:
         Note(diagnosis, kHostLogFile, "cannot be read", log.path);
-        Decide(diagnosis, Status::Unknown, "sfse-unreadable", "sfse.txt cannot be read.", "Close the game, then run this again.");
+        Decide(diagnosis, "sfse-unreadable");
         return;
     case HostLogState::NotHostLog:
-        Note(diagnosis, kHostLogFile, "does not begin as SFSE begins its log (empty, or another file)", log.path);
-        Decide(diagnosis, Status::Unknown, "sfse-not-a-log", "sfse.txt is not a log SFSE wrote.",
-               std::string("Start the game with ") + kLoader + ", then run this again.");
+        Note(diagnosis, kHostLogFile, IsFolder(log.path) ? "a folder of that name, not SFSE's log" : "does not begin as SFSE begins its log (another file)", log.path);
+        Decide(diagnosis, "sfse-not-a-log");
+        return;
+    case HostLogState::Empty:
+        CheckCutHostLog(log, diagnosis);
         return;
     case HostLogState::Read:
         break;
     }
+    if (!log.encodingNote.empty())
+        Note(diagnosis, kHostLogFile, "re-saved as " + log.encodingNote + " (SFSE writes plain bytes); read as it was", log.path);
     Note(diagnosis, kHostLogFile,
-         "SFSE " + log.hostVersion + " ran the game " + (log.runtime ? sfse::VersionText(*log.runtime) : "of an unknown version") +
-             ", scanning " + EscapedPathText(log.pluginDirectory),
+         "the last start through SFSE, at " + log.startStamp + " UTC: SFSE " + log.hostVersion + " ran the game " +
+             (log.runtime ? sfse::VersionText(*log.runtime) : "of an unknown version") + ", scanning " + EscapedPathText(log.pluginDirectory),
          log.path);
     if (dll.state != PluginFileState::Missing && ArrivedAt(dll.times) > log.times.written) {
         Note(diagnosis, kHostLogFile, "older than Varnel.dll", log.path);
-        Decide(diagnosis, Status::Blocked, "sfse-older-than-plugin",
-               "sfse.txt is older than Varnel.dll: the game has not been started through SFSE since the plugin was installed.",
-               std::string("Start the game with ") + kLoader + " (to the main menu), then run this again.");
+        Decide(diagnosis, "sfse-older-than-plugin");
     }
-    const std::vector<HostPluginLine> boxed = FailuresBefore(log, SIZE_MAX);
-    if (!boxed.empty())
-        Note(diagnosis, kHostLogFile, "the box \"SFSE Plugin Loader\" listed " + FailuresText(boxed), log.path);
+    NoteBox(log, diagnosis);
+    for (const HostPluginLine& plugin : log.plugins) {
+        if (plugin.loaded && plugin.name == VARNEL_PLUGIN_NAME && AsciiLowerCase(plugin.file) != AsciiLowerCase(kPluginDll)) {
+            Note(diagnosis, kHostLogFile, "line " + std::to_string(plugin.lineNumber) + ": " + plugin.file + ", a copy of Varnel.dll, loaded too", log.path);
+            Decide(diagnosis, "second-copy", {{"file", plugin.file}});
+        }
+    }
     if (const HostPluginLine* line = LineOf(log, kPluginDll)) {
         CheckPluginLine(log, *line, dll, diagnosis);
     } else if (log.scanStoppedBy) {
         Note(diagnosis, kHostLogFile, *log.scanStoppedBy + " stopped the scan (\"" + kScanStopped + "\")", log.path);
-        Decide(diagnosis, Status::Blocked, "scan-stopped",
-               *log.scanStoppedBy + " stopped SFSE's scan before it reached Varnel.dll.",
-               "Remove " + *log.scanStoppedBy + " from Data\\SFSE\\Plugins: it is not an SFSE plugin (SFSE loads no plugin after it).");
+        Decide(diagnosis, "scan-stopped", {{"file", *log.scanStoppedBy}});
     } else if (!log.complete) {
-        Note(diagnosis, kHostLogFile, "ends before \"init complete\", with no line for Varnel.dll", log.path);
-        Decide(diagnosis, Status::Unknown, "sfse-cut",
-               "sfse.txt ends before SFSE's start-up did: the game was still starting, or stopped while starting.",
-               std::string("Close the game, start it with ") + kLoader + " to the main menu, then run this again.");
+        CheckCutHostLog(log, diagnosis);
     } else {
         Note(diagnosis, kHostLogFile, "no line for Varnel.dll", log.path);
-        Decide(diagnosis, Status::Blocked, "plugin-not-scanned",
-               "SFSE did not find Varnel.dll in the folder it scanned, " + EscapedPathText(log.pluginDirectory) + ".",
-               "Install the plugin into that folder, the Data\\SFSE\\Plugins of the game SFSE starts.");
+        Decide(diagnosis, "plugin-not-scanned", {{"folder", EscapedPathText(log.pluginDirectory)}});
     }
 }
+
+// ---- The plugin's log ----
 
 void CheckCommandFailure(const Installation& installation, const PluginLog& log, Diagnosis& diagnosis)
 {
@@ -197,32 +407,52 @@ void CheckCommandFailure(const Installation& installation, const PluginLog& log,
     const auto local = LocalPathOf(list, installation);
     if (list.empty() || !installation.pluginFolder || (local && SamePlace(local->parent_path(), *installation.pluginFolder)))
         return;
-    const std::string lookedIn = EscapedPathText(list.substr(0, list.rfind('\\')));
-    Decide(diagnosis, Status::Blocked, "other-working-folder",
-           "The game looked for its lists in " + lookedIn + ", not in " + EscapedPath(*installation.pluginFolder) +
-               ": it was started from another folder than its own.",
-           std::string("Start the game with ") + kLoader + " from the game's folder (a shortcut's \"Start in\" must be that folder).");
+    Decide(diagnosis, "other-working-folder",
+           {{"folder", EscapedPathText(list.substr(0, list.rfind('\\')))}, {"plugins", EscapedPath(*installation.pluginFolder)}});
+}
+
+void CheckNotOffered(const PluginLog& log, const HostLog& host, Diagnosis& diagnosis)
+{
+    Note(diagnosis, kPluginLogFile, *log.notOffered, log.path);
+    const HostPluginLine* line = LineOf(host, kPluginDll);
+    if (log.listenerRefused) {
+        // Only plugins removed in Preload or Load shrink the count SFSE checks listeners against.
+        std::vector<HostPluginLine> failed = FailedAtLoadBefore(host, line != nullptr ? line->lineNumber : SIZE_MAX);
+        if (failed.empty())
+            failed = FailuresBefore(host, line != nullptr ? line->lineNumber : SIZE_MAX);
+        std::vector<std::string> names;
+        for (const auto& plugin : failed)
+            names.push_back(plugin.file);
+        Decide(diagnosis, "listener-refused", {{"failed", names.empty() ? "the plugins sfse.txt names" : Joined(names, ", ")}});
+        return;
+    }
+    const bool current = host.hostVersion == "0.2.17" && host.runtime &&
+                         *host.runtime == sfse::EncodeVersion(VARNEL_GAME_RUNTIME_MAJOR, VARNEL_GAME_RUNTIME_MINOR, VARNEL_GAME_RUNTIME_BUILD, 0);
+    Decide(diagnosis, "not-offered",
+           {{"host", host.hostVersion.empty() ? std::string("(of an unknown version)") : host.hostVersion},
+            {"line", *log.notOffered},
+            {"action", current ? "SFSE 0.2.17 on game " VARNEL_GAME_RUNTIME_TEXT " offers it: report this with sfse.txt and Varnel.log."
+                               : "Update SFSE to its release for game " VARNEL_GAME_RUNTIME_TEXT "."}});
 }
 
 void CheckPluginLog(const Installation& installation, const PluginLog& log, const HostLog& host, Diagnosis& diagnosis)
 {
-    const HostPluginLine* line = LineOf(host, kPluginDll);
-    const bool loaded = line != nullptr && line->loaded;
-    // SFSE ran the plugin's load, which empties the log, unless a check refused it first.
-    const bool ranThisStart = loaded || (line != nullptr && (line->reason == kReasonRefusedInLoad || line->reason == kReasonLoadFault));
+    const HostPluginLine* line = host.state == HostLogState::Read ? LineOf(host, kPluginDll) : nullptr;
     if (log.state == PluginLogState::Missing) {
-        if (loaded)
+        if (line != nullptr && line->loaded)
             Note(diagnosis, kPluginLogFile, "not there: the plugin could not write its log", log.path.parent_path());
-        return;
-    }
-    // Emptied at each load: when SFSE did not load the plugin, it is an older start's.
-    if (host.state == HostLogState::Read && !ranThisStart) {
-        Note(diagnosis, kPluginLogFile, "from an earlier game start: SFSE did not load the plugin this time", log.path);
         return;
     }
     if (log.state == PluginLogState::Unreadable) {
         Note(diagnosis, kPluginLogFile, "cannot be read", log.path);
-        Decide(diagnosis, Status::Unknown, "log-unreadable", "Varnel.log cannot be read.", "Close the game, then run this again.");
+        Decide(diagnosis, "log-unreadable");
+        return;
+    }
+    if (!OfThisStart(log, host)) {
+        Note(diagnosis, kPluginLogFile,
+             "from an earlier game start" + (log.loadStamp.empty() ? std::string() : " (" + log.loadStamp + ", local time)") +
+                 ": it decides nothing about the last one",
+             log.path);
         return;
     }
     if (log.cut)
@@ -236,18 +466,15 @@ void CheckPluginLog(const Installation& installation, const PluginLog& log, cons
         Note(diagnosis, kPluginLogFile, "it reached its 1 MiB: later lines were left out", log.path);
     if (!log.loaded)
         Note(diagnosis, kPluginLogFile, "no line says the plugin was loaded", log.path);
-    if (log.notOffered) {
-        Note(diagnosis, kPluginLogFile, *log.notOffered, log.path);
-        Decide(diagnosis, Status::Blocked, log.listenerRefused ? "listener-refused" : "not-offered",
-               log.listenerRefused ? "SFSE refused the plugin's listener: plugins before it in Data\\SFSE\\Plugins failed to load."
-                                   : "SFSE did not offer what the plugin needs.",
-               log.listenerRefused ? "Update or remove the plugins that failed (sfse.txt names them)." : "Update SFSE.");
-    }
+    else
+        Note(diagnosis, kPluginLogFile, "loaded at " + log.loadStamp + " (local time), in the last start through SFSE", log.path);
+    if (log.fatal)
+        Note(diagnosis, kPluginLogFile, *log.fatal, log.path);
+    if (log.notOffered)
+        CheckNotOffered(log, host, diagnosis);
     if (log.notInstalled) {
         Note(diagnosis, kPluginLogFile, *log.notInstalled, log.path);
-        Decide(diagnosis, Status::Blocked, "command-taken",
-               "SetRandomName did not take over TogglePathLine: another plugin took or renamed that console command.",
-               "Only one plugin can have TogglePathLine: remove the other plugin, or this one.");
+        Decide(diagnosis, "command-taken");
     } else if (log.installed) {
         Note(diagnosis, kPluginLogFile, *log.installed, log.path);
     } else if (log.loaded && !log.notOffered) {
@@ -266,18 +493,22 @@ void CheckPluginLog(const Installation& installation, const PluginLog& log, cons
         CheckCommandFailure(installation, log, diagnosis);
 }
 
-void CheckLists(const fs::path& plugins, Diagnosis& diagnosis)
+// ---- The lists ----
+
+void CheckLists(const Installation& installation, Diagnosis& diagnosis)
 {
     for (const char* list : {kFemaleNamesFile, kMaleNamesFile}) {
-        diagnosis.lists.push_back(ReportOnList(plugins / list));
+        const PlacedFile& placed = PlacedFileOf(installation, list);
+        if (!placed.mod.empty())
+            Note(diagnosis, list, ModText(installation, placed), placed.path);
+        diagnosis.lists.push_back(ReportOnList(placed.path));
         const ListReport& report = diagnosis.lists.back();
         if (report.state == ListState::ReadFailed)
-            Decide(diagnosis, Status::Unknown, "list-unreadable", EscapedPath(report.path) + " could not be read to its end.",
-                   "Close the program that has it open, then run this again.");
+            Decide(diagnosis, "list-unreadable", {{"list", EscapedPath(report.path)}});
         const std::vector<Found> found = FindingsOf(report);
         if (ListHasProblems(report) && !found.empty())
-            Decide(diagnosis, Status::Blocked, "list-problem", std::string(list) + ": " + found.front().detail,
-                   KindOf(found.front().finding).action);
+            Decide(diagnosis, "list-problem",
+                   {{"list", list}, {"finding", found.front().detail}, {"action", KindOf(found.front().finding).action}});
     }
 }
 
@@ -286,34 +517,39 @@ void CheckLists(const fs::path& plugins, Diagnosis& diagnosis)
 Diagnosis Diagnose(const Installation& installation)
 {
     Diagnosis diagnosis;
+    std::optional<HostLog> host;
+    if (installation.logsFolder)
+        host = ReadHostLog(PathIgnoringCase(*installation.logsFolder, kHostLogFile));
     PluginFile dll;
+    if (installation.modOrganizer)
+        diagnosis.facts.push_back({"Mod Organizer 2",
+                                   installation.modOrganizerFoundBy + "; profile \"" + installation.modOrganizer->profile + "\", " +
+                                       Count(static_cast<std::int64_t>(installation.modOrganizer->enabledMods.size()), "mod", "mods") +
+                                       " enabled",
+                                   EscapedPath(installation.modOrganizer->modList)});
     if (installation.pluginFolder) {
-        dll = ReadPluginFile(*installation.pluginFolder / kPluginDll);
-        CheckPluginFile(installation, dll, diagnosis);
+        dll = ReadPluginFile(PlacedFileOf(installation, kPluginDll).path);
+        CheckGameFolder(installation, dll, diagnosis);
+        CheckPluginFile(installation, dll, host.value_or(HostLog{}), diagnosis);
     }
-    if (!installation.logsFolder) {
+    if (!host) {
         diagnosis.facts.push_back({"logs", "the folder of sfse.txt and Varnel.log is not known", ""});
-        Decide(diagnosis, Status::Unknown, "logs-unknown", "The logs folder of SFSE is not known here.",
-               "Name it with --logs FOLDER: Documents\\My Games\\Starfield\\SFSE\\Logs of the game's Windows user.");
+        Decide(diagnosis, "logs-unknown");
     } else {
         diagnosis.facts.push_back({"logs", installation.logsFoundBy, EscapedPath(*installation.logsFolder)});
-        const HostLog host = ReadHostLog(*installation.logsFolder / kHostLogFile);
-        CheckHostLog(host, dll, diagnosis);
-        CheckPluginLog(installation, ReadPluginLog(*installation.logsFolder / kPluginLogFile), host, diagnosis);
+        CheckLoaderLog(*installation.logsFolder, *host, diagnosis);
+        CheckHostLog(*host, dll, diagnosis);
+        CheckPluginLog(installation, ReadPluginLog(PathIgnoringCase(*installation.logsFolder, kPluginLogFile)), *host, diagnosis);
     }
     if (installation.pluginFolder)
-        CheckLists(*installation.pluginFolder, diagnosis);
+        CheckLists(installation, diagnosis);
     else
         diagnosis.facts.push_back({"lists", "not checked: the game's folder is not known", ""});
-    Decide(diagnosis, Status::Clear, "all-well", "Nothing stands in the way of SetRandomName.",
-           "Select a character in the console, then type SetRandomName female or SetRandomName male.");
+    Decide(diagnosis, "all-well");
     return diagnosis;
 }
 
-int ExitStatusOf(const Diagnosis& diagnosis)
-{
-    return diagnosis.status == Status::Clear ? 0 : diagnosis.status == Status::Blocked ? 1 : 2;
-}
+int ExitStatusOf(const Diagnosis& diagnosis) { return ExitStatusOf(diagnosis.status); }
 
 std::string DiagnosisAsText(const Diagnosis& diagnosis)
 {

@@ -6,6 +6,7 @@
 
 #include "tools/namecheck/installation.h"
 #include "tools/namecheck/list_report.h"
+#include "tools/namecheck/verdicts.h"
 
 #include <filesystem>
 #include <optional>
@@ -15,12 +16,6 @@
 
 namespace varnel {
 
-enum class Status {
-    Clear,    // nothing stands in the way of the command: exit status 0
-    Blocked,  // something does: 1
-    Unknown,  // a file that would settle it could not be read: 2
-};
-
 struct Fact {
     std::string about;  // "Varnel.dll", "sfse.txt", ...
     std::string text;
@@ -29,7 +24,7 @@ struct Fact {
 
 struct Diagnosis {
     Status status = Status::Clear;
-    std::string verdict;  // its name, "plugin-missing": the JSON's "verdict"
+    std::string verdict;  // its key in the verdict table, "plugin-missing": the JSON's "verdict"
     std::string text;     // what it says, a sentence: the JSON's "text"
     std::string action;
     std::vector<Fact> facts;

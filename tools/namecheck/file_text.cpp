@@ -45,6 +45,34 @@ std::string AsciiLowerCase(std::string text)
     return text;
 }
 
+bool Exists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+std::filesystem::path PathIgnoringCase(const std::filesystem::path& folder, const std::filesystem::path& relative)
+{
+    std::filesystem::path path = folder;
+    for (const auto& part : relative) {
+        if (Exists(path / part)) {
+            path /= part;
+            continue;
+        }
+        const std::string wanted = AsciiLowerCase(PathAsUtf8(part));
+        std::filesystem::path found = path / part;
+        std::error_code error;
+        for (std::filesystem::directory_iterator entry(path, error), end; !error && entry != end; entry.increment(error)) {
+            if (AsciiLowerCase(PathAsUtf8(entry->path().filename())) == wanted) {
+                found = entry->path();
+                break;
+            }
+        }
+        path = found;
+    }
+    return path;
+}
+
 std::string PathAsUtf8(const std::filesystem::path& path)
 {
     const std::u8string utf8 = path.u8string();

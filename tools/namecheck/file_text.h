@@ -34,6 +34,13 @@ std::vector<std::string_view> LinesOf(std::string_view bytes);
 // A-Z as a-z, the rest as it is: how Windows compares file names here.
 std::string AsciiLowerCase(std::string text);
 
+// Something is at `path` (false when it cannot be asked).
+bool Exists(const std::filesystem::path& path);
+
+// `folder` / `relative`, each part found whatever its letter case, as
+// Windows, Wine and Proton find files; a part not there stays as written.
+std::filesystem::path PathIgnoringCase(const std::filesystem::path& folder, const std::filesystem::path& relative);
+
 // The path's bytes as UTF-8, unescaped: for comparing and for JSON.
 std::string PathAsUtf8(const std::filesystem::path& path);
 

@@ -1,9 +1,13 @@
 #include "tools/namecheck/host_log.h"
 
+#include "src/plugin/host_api.h"
+#include "src/text/utf8.h"
 #include "tools/namecheck/file_text.h"
 #include "tools/namecheck/host_reasons.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <regex>
 #include <string_view>
 
@@ -18,6 +22,8 @@ namespace {
 // "plugin %s (%08X %s %08X) %s %d (handle %d)" for one that failed,
 // "init complete".
 constexpr std::string_view kStart = "SFSE runtime: initialize (version = ";
+constexpr std::string_view kLoadingPlugin = "loading plugin \"";
+constexpr std::string_view kPreloadingPlugin = "preloading plugin \"";
 constexpr std::string_view kPluginDirectory = "plugin directory = ";
 constexpr std::string_view kChecking = "checking plugin ";
 constexpr std::string_view kInitComplete = "init complete";
@@ -26,7 +32,7 @@ constexpr std::string_view kNoVersionData = "no version data";
 
 const std::regex& StartPattern()
 {
-    static const std::regex pattern(R"(^SFSE runtime: initialize \(version = (\d+\.\d+\.\d+) ([0-9A-F]{8}) )");
+    static const std::regex pattern(R"(^SFSE runtime: initialize \(version = (\d+\.\d+\.\d+) ([0-9A-F]{8}) ([0-9-]{10} [0-9:]{8}))");
     return pattern;
 }
 
@@ -43,6 +49,8 @@ void ReadStart(const std::string& line, HostLog& log)
         return;
     log.hostVersion = match[1];
     log.runtime = static_cast<std::uint32_t>(std::stoul(match[2], nullptr, 16));
+    log.startStamp = match[3];
+    log.started = UtcStampSeconds(log.startStamp);
 }
 
 // "disabled, fatal error occurred while loading plugin 0": the reason, then its code.
@@ -71,6 +79,7 @@ bool ReadPluginLine(const std::string& line, std::size_t number, HostLog& log)
     plugin.name = match[2];
     plugin.pluginVersion = static_cast<std::uint32_t>(std::stoul(match[3], nullptr, 16));
     SplitOutcome(match[4], plugin);
+    plugin.atLoad = log.loadingPlugins;
     log.plugins.push_back(std::move(plugin));
     return true;
 }
@@ -85,8 +94,38 @@ void ReadLine(const std::string& line, std::size_t number, HostLog& log)
         log.scanStoppedBy = log.lastChecked;
     else if (line == kInitComplete)
         log.complete = true;
+    else if (line.starts_with(kLoadingPlugin) || line.starts_with(kPreloadingPlugin))
+        log.loadingPlugins = true;
     else
         ReadPluginLine(line, number, log);
+}
+
+// A log an editor re-saved: a UTF-8 byte-order mark, or UTF-16 of either
+// order, read back as the UTF-8 SFSE wrote.
+std::string AsWritten(std::string bytes, std::string& note)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        note = "UTF-8 with a byte-order mark";
+        return bytes.substr(3);
+    }
+    const bool little = bytes.starts_with("\xFF\xFE");
+    if (!little && !bytes.starts_with("\xFE\xFF"))
+        return bytes;
+    note = little ? "UTF-16 (little-endian)" : "UTF-16 (big-endian)";
+    std::string text;
+    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
+        const auto low = static_cast<unsigned char>(bytes[at + (little ? 0 : 1)]);
+        const auto high = static_cast<unsigned char>(bytes[at + (little ? 1 : 0)]);
+        char32_t code = static_cast<char32_t>(high << 8 | low);
+        if (code >= 0xD800 && code < 0xDC00 && at + 3 < bytes.size()) {
+            const auto low2 = static_cast<unsigned char>(bytes[at + (little ? 2 : 3)]);
+            const auto high2 = static_cast<unsigned char>(bytes[at + (little ? 3 : 2)]);
+            code = 0x10000 + ((code - 0xD800) << 10) + ((static_cast<char32_t>(high2 << 8 | low2)) - 0xDC00);
+            at += 2;
+        }
+        AppendUtf8(text, code);
+    }
+    return text;
 }
 
 bool SameFileName(const std::string& a, const std::string& b) { return AsciiLowerCase(a) == AsciiLowerCase(b); }
@@ -101,16 +140,23 @@ HostLog ReadHostLog(const std::filesystem::path& path)
     if (!file.present)
         return log;
     log.times = file.times;
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        log.state = HostLogState::NotHostLog;
+        return log;
+    }
     if (!file.bytes) {
         log.state = HostLogState::Unreadable;
         return log;
     }
-    log.state = std::string_view(*file.bytes).starts_with(kStart) ? HostLogState::Read : HostLogState::NotHostLog;
+    log.size = file.bytes->size();
+    const std::string text = AsWritten(*file.bytes, log.encodingNote);
+    log.state = text.empty() ? HostLogState::Empty : std::string_view(text).starts_with(kStart) ? HostLogState::Read : HostLogState::NotHostLog;
     if (log.state != HostLogState::Read)
         return log;
     std::size_t number = 0;
-    for (const std::string_view text : LinesOf(*file.bytes)) {
-        const std::string line(text);
+    for (const std::string_view each : LinesOf(text)) {
+        const std::string line(each);
         if (++number == 1)
             ReadStart(line, log);
         else
@@ -134,6 +180,23 @@ std::vector<HostPluginLine> FailuresBefore(const HostLog& log, std::size_t befor
             failures.push_back(plugin);
     }
     return failures;
+}
+
+std::string BoxLine(const HostPluginLine& plugin)
+{
+    std::string line = plugin.file;
+    if (plugin.pluginVersion != 0)
+        line += " v" + (sfse::VersionMajor(plugin.pluginVersion) != 0 ? sfse::VersionText(plugin.pluginVersion, true)
+                                                                      : std::to_string(plugin.pluginVersion));
+    line += ": " + plugin.reason;
+    // The box's %08X of the u32 the log wrote with %d.
+    char code[16] = {};
+    const auto number = static_cast<std::uint32_t>(std::strtoll(plugin.code.c_str(), nullptr, 10));
+    if (number != 0) {
+        std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(number));
+        line += std::string(" (") + code + ")";
+    }
+    return line;
 }
 
 }  // namespace varnel

@@ -16,6 +16,15 @@ struct HostReason {
 extern const HostReason kHostReasons[];
 extern const std::size_t kHostReasonCount;
 
+// Windows' error numbers that "couldn't load plugin" gives most, in words.
+struct WindowsError {
+    long code;
+    const char* meaning;
+    const char* action;  // for another plugin; Varnel.dll needs only Windows' own DLLs
+};
+extern const WindowsError kWindowsErrors[];
+const WindowsError* FindWindowsError(long code);
+
 // The row of `reason`, or null for a reason the table does not know.
 const HostReason* FindHostReason(const char* reason);
 

@@ -1,6 +1,7 @@
 #include "tools/namecheck/installation.h"
 
 #include "tools/namecheck/file_text.h"
+#include "src/names/list_names.h"
 #include "tools/namecheck/host_log.h"
 
 #include <algorithm>
@@ -23,12 +24,6 @@ constexpr const char* kSteamAppId = "1716740";
 bool HasNameIgnoringCase(const fs::path& path, const std::string& name)
 {
     return AsciiLowerCase(PathAsUtf8(path.filename())) == AsciiLowerCase(name);
-}
-
-bool Exists(const fs::path& path)
-{
-    std::error_code error;
-    return fs::exists(path, error);
 }
 
 // The folder without a closing separator, so that its name is its last part.
@@ -68,18 +63,28 @@ std::optional<fs::path> ProtonLogs(const fs::path& game)
     const fs::path steamapps = game.parent_path().parent_path();
     if (!HasNameIgnoringCase(game.parent_path(), "common") || !HasNameIgnoringCase(steamapps, "steamapps"))
         return std::nullopt;
-    const fs::path user = steamapps / "compatdata" / kSteamAppId / "pfx" / "drive_c" / "users" / "steamuser";
+    const fs::path user = PathIgnoringCase(steamapps, fs::path("compatdata") / kSteamAppId / "pfx" / "drive_c" / "users" / "steamuser");
     for (const char* documents : {"Documents", "My Documents"}) {
-        if (IsFolder(user / documents))
-            return MyGamesLogsBelow(user / documents);
+        if (IsFolder(PathIgnoringCase(user, documents)))
+            return PathIgnoringCase(user, fs::path(documents) / "My Games" / "Starfield" / "SFSE" / "Logs");
     }
     return MyGamesLogsBelow(user / "Documents");
+}
+
+// What --logs names: the Logs folder, the SFSE folder above it, or a log in it.
+fs::path LogsFolderNamed(const fs::path& named)
+{
+    const fs::path path = AbsoluteWithoutClosingSeparator(named);
+    if (!IsFolder(path))
+        return path.parent_path();
+    const fs::path below = PathIgnoringCase(path, "Logs");
+    return !Exists(PathIgnoringCase(path, kHostLogFile)) && IsFolder(below) ? below : path;
 }
 
 void FindLogs(Installation& installation, const std::optional<fs::path>& logs)
 {
     if (logs) {
-        installation.logsFolder = AbsoluteWithoutClosingSeparator(*logs);
+        installation.logsFolder = LogsFolderNamed(*logs);
         installation.logsFoundBy = "named with --logs";
         return;
     }
@@ -114,18 +119,74 @@ void FindStrayCopies(Installation& installation)
             places.push_back(place);
     }
     for (const auto& place : places) {
-        if (Exists(place / kPluginDll))
-            installation.strayCopies.push_back(place / kPluginDll);
+        const fs::path copy = PathIgnoringCase(place, kPluginDll);
+        if (Exists(copy))
+            installation.strayCopies.push_back(copy);
     }
 }
 
 void SetGameFolder(Installation& installation, const fs::path& game)
 {
     installation.gameFolder = game;
-    installation.pluginFolder = game / "Data" / "SFSE" / "Plugins";
+    installation.pluginFolder = PathIgnoringCase(game, fs::path("Data") / "SFSE" / "Plugins");
+}
+
+// %LOCALAPPDATA%\ModOrganizer, where MO2 keeps its global instances: from
+// the environment on Windows, and beside the logs' Documents in any prefix.
+std::vector<fs::path> ModOrganizerRoots(const Installation& installation)
+{
+    std::vector<fs::path> roots;
+#if defined(_WIN32)
+    if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"))
+        roots.push_back(fs::path(local) / "ModOrganizer");
+#endif
+    if (installation.logsFolder) {
+        const fs::path user = installation.logsFolder->parent_path().parent_path().parent_path().parent_path().parent_path();
+        roots.push_back(PathIgnoringCase(user, fs::path("AppData") / "Local" / "ModOrganizer"));
+    }
+    return roots;
+}
+
+void FindModOrganizer(Installation& installation)
+{
+    if (installation.modOrganizer || !installation.gameFolder)
+        return;
+    for (const fs::path& root : ModOrganizerRoots(installation)) {
+        for (auto& instance : GlobalModOrganizerInstances(root)) {
+            const auto game = LocalPathOf(instance.gamePath, installation);
+            if (game && SamePlace(*game, *installation.gameFolder)) {
+                installation.modOrganizer = std::move(instance);
+                installation.modOrganizerFoundBy = "a global instance of Mod Organizer 2 whose game is this one";
+                return;
+            }
+        }
+    }
+}
+
+void PlaceFiles(Installation& installation)
+{
+    if (!installation.pluginFolder)
+        return;
+    for (const char* name : {kPluginDll, kFemaleNamesFile, kMaleNamesFile}) {
+        PlacedFile placed{PathIgnoringCase(*installation.pluginFolder, name), {}, {}};
+        if (installation.modOrganizer) {
+            if (auto provided = ProvidedByMods(*installation.modOrganizer, fs::path("SFSE") / "Plugins" / name))
+                placed = {provided->path, provided->mod, provided->alsoIn};
+        }
+        installation.files.push_back(std::move(placed));
+    }
 }
 
 }  // namespace
+
+const PlacedFile& PlacedFileOf(const Installation& installation, const char* name)
+{
+    for (const PlacedFile& file : installation.files) {
+        if (HasNameIgnoringCase(file.path, name))
+            return file;
+    }
+    return installation.files.front();
+}
 
 bool IsFolder(const fs::path& path)
 {
@@ -137,7 +198,7 @@ bool NamesInstallation(const fs::path& argument)
 {
     const fs::path path = AbsoluteWithoutClosingSeparator(argument);
     if (IsFolder(path))
-        return Exists(path / kGameExecutable) || IsPluginFolder(path);
+        return Exists(PathIgnoringCase(path, kGameExecutable)) || Exists(PathIgnoringCase(path, kModOrganizerIni)) || IsPluginFolder(path);
     return HasNameIgnoringCase(path, kHostLogFile) || HasNameIgnoringCase(path, "Varnel.log");
 }
 
@@ -145,7 +206,13 @@ Installation FindInstallation(const fs::path& argument, const std::optional<fs::
 {
     Installation installation;
     const fs::path path = AbsoluteWithoutClosingSeparator(argument);
-    if (IsFolder(path) && IsPluginFolder(path) && !Exists(path / kGameExecutable)) {
+    if (IsFolder(path) && !Exists(PathIgnoringCase(path, kGameExecutable)))
+        installation.modOrganizer = ReadModOrganizerInstance(path);
+    if (installation.modOrganizer) {
+        installation.modOrganizerFoundBy = "the Mod Organizer 2 instance given";
+        if (const auto game = LocalPathOf(installation.modOrganizer->gamePath, installation))
+            SetGameFolder(installation, *game);
+    } else if (IsFolder(path) && IsPluginFolder(path) && !Exists(PathIgnoringCase(path, kGameExecutable))) {
         SetGameFolder(installation, path.parent_path().parent_path().parent_path());
     } else if (IsFolder(path)) {
         SetGameFolder(installation, path);
@@ -160,6 +227,8 @@ Installation FindInstallation(const fs::path& argument, const std::optional<fs::
     }
     if (!installation.logsFolder || logs)
         FindLogs(installation, logs);
+    FindModOrganizer(installation);
+    PlaceFiles(installation);
     FindStrayCopies(installation);
     return installation;
 }

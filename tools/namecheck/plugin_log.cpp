@@ -10,10 +10,13 @@ namespace varnel {
 
 namespace {
 
-void ReadLine(std::string_view text, PluginLog& log)
+void ReadLine(std::string_view stamp, std::string_view text, PluginLog& log)
 {
     if (text.find(kLogLoaded) != std::string_view::npos) {
         log.loaded = text;
+        log.loadStamp = std::string(stamp.substr(0, stamp.size() - 1));
+    } else if (text.starts_with(kLogFatal)) {
+        log.fatal = text;
     } else if (text.ends_with(kLogNotOffered)) {
         log.notOffered = text;
         log.listenerRefused = text.starts_with(kLogListenerRefused);
@@ -49,7 +52,7 @@ PluginLog ReadPluginLog(const std::filesystem::path& path)
     log.cut = !file.bytes->empty() && file.bytes->back() != '\n';
     for (const std::string_view line : LinesOf(*file.bytes)) {
         if (HasLogStamp(line))
-            ReadLine(line.substr(kLogStampSize), log);
+            ReadLine(line.substr(0, kLogStampSize), line.substr(kLogStampSize), log);
         else
             ++log.unstamped;
     }

@@ -24,6 +24,8 @@ struct PluginLog {
     std::filesystem::path path;
     PluginLogState state = PluginLogState::Missing;
     std::optional<std::string> loaded;       // the load line
+    std::string loadStamp;                   // its stamp, local time: "2026-12-10 10:00:01.250"
+    std::optional<std::string> fatal;        // the line before the plugin's fatal error box
     std::optional<std::string> notOffered;   // a line ending "SetRandomName will not be offered."
     bool listenerRefused = false;            // that line is the refused listener's
     std::optional<std::string> installed;    // the take-over's line
