@@ -30,7 +30,6 @@ play() {
   mkdir -p "$prefix/drive_c/users/$player/Documents"
   (cd "$work" && USER=$player "$wine" "$demo" --game-folder "$name" --keep-game-folder "$@") > "$work/$name.demo.txt" 2>&1 ||
     fail "$name: the demo failed"
-  : > "$work/$name/Starfield.exe"
 }
 
 # check CASE STATUS [ARGUMENT]: the checker on the game folder (or ARGUMENT)
@@ -70,16 +69,38 @@ logs="$prefix/drive_c/users/player-doctor-$$-well/Documents/My Games/Starfield/S
 check well 0 "$logs/sfse.txt"
 expect well "FemaleNames.txt: 2 lines, 2 names"
 
+# Another release of SFSE for another game version refuses the plugin; the
+# game's own version decides first.
 play runtime --names "$work/lists" --runtime 1.15.222 --sfse 0.2.18
 check runtime 1
-expect runtime "SFSE did not load Varnel.dll: disabled, incompatible with current version of the game."
-expect runtime "To do: Your game is not runtime 1.15.216"
+expect runtime "The game is 1.15.222; Varnel.dll 2.6.0.0 is built for 1.15.216 only, whatever the logs say."
+expect runtime "line 7: Varnel.dll disabled, incompatible with current version of the game 0"
 expect runtime "the game is 1.15.222; Varnel.dll is built for 1.15.216"
+
+# The game updated past SFSE: a start that went well, then the game at
+# another version, where the loader stops before the game starts; sfse.txt
+# is the first start's.
+play updated --names "$work/lists"
+play updated --names "$work/lists" --runtime 1.15.222
+check updated 1
+expect updated "The game is 1.15.222; Varnel.dll 2.6.0.0 is built for 1.15.216 only"
+expect updated "sfse_1_15_222.dll (the host DLL for this game version) is not there; there is sfse_1_15_216.dll"
+expect updated "and stopped: \"Couldn't find SFSE DLL ("
+expect updated "from an earlier start than the loader's last run"
+
+# A plugin ends the game in its load: SFSE never wrote its log out.
+mkdir -p "$work/given-ending"
+cp "$bin/test_plugin_ends_game.dll" "$work/given-ending/zz_ends.dll"
+play ending --names "$work/lists" --plugins "$work/given-ending"
+check ending 1
+expect ending "sfse.txt is empty: the game ended while SFSE was loading plugins"
+expect ending "loaded at "
 
 play failing --names "$work/lists" --plugins "$work/given-failing"
 check failing 1
-expect failing "SFSE did not load Varnel.dll: reported as incompatible during load."
-expect failing "To do: Update or remove the plugins that failed before it (alpha.dll: reported as incompatible during load; beta.dll: disabled, fatal error occurred while loading plugin)"
+expect failing "SFSE refused Varnel.dll's listener: plugins before it failed in SFSE's loading (alpha.dll, beta.dll)"
+expect failing "To do: Update or remove alpha.dll, beta.dll, then start the game again."
+expect failing "It lists: alpha.dll v1.2.3.0: reported as incompatible during load; beta.dll v1.2.3.0: disabled, fatal error occurred while loading plugin; Varnel.dll v2.6.0.0: reported as incompatible during load"
 expect failing "The script extender refused the listener"
 
 play stopping --names "$work/lists" --plugins "$work/given-stopping"
@@ -99,7 +120,7 @@ expect taking "SetRandomName not installed: no \"TogglePathLine\" among the "
 
 # The same facts as JSON.
 USER=player-doctor-$$-runtime "$wine" "$exe" --json "$work/runtime" > "$work/runtime.json" 2>&1
-grep -qF '{"verdict": "host-refused", "status": 1, ' "$work/runtime.json" || fail "JSON: no verdict"
+grep -qF '{"verdict": "game-version-other", "status": 1, ' "$work/runtime.json" || fail "JSON: no verdict"
 grep -qF '"about": "sfse.txt", "text": "the game is 1.15.222' "$work/runtime.json" || fail "JSON: no runtime fact"
 
 [ $status -eq 0 ] || for f in "$work"/*.txt; do echo "--- $f"; head -n 40 "$f"; done

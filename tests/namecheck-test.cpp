@@ -1010,11 +1010,16 @@ TEST_F(InstallationTest, EachInstallationGetsItsVerdict)
         {"a mod manager put it in without Mod Organizer's files", [&] { fs::remove(plugins_ / "Varnel.dll"); }, wellLog, wellPluginLog,
          {"--logs", "Logs", "Game"}, 0, "all-well", {"yet the last start loaded it: it came through a mod manager"}},
         {"folders and files in another letter case", [&] {
-             fs::rename("Game/Data", "Game/data");
-             fs::rename("Game/data/SFSE", "Game/data/sfse");
-             fs::rename("Game/data/sfse/Plugins", "Game/data/sfse/plugins");
-             fs::rename("Game/data/sfse/plugins/Varnel.dll", "Game/data/sfse/plugins/varnel.dll");
-             fs::rename("Game/data/sfse/plugins/FemaleNames.txt", "Game/data/sfse/plugins/femalenames.txt");
+             // Through another name: Wine keeps a name that differs only in letter case.
+             const auto rename = [](const fs::path& from, const fs::path& to) {
+                 fs::rename(from, fs::path(from) += ".renamed");
+                 fs::rename(fs::path(from) += ".renamed", to);
+             };
+             rename("Game/Data", "Game/data");
+             rename("Game/data/SFSE", "Game/data/sfse");
+             rename("Game/data/sfse/Plugins", "Game/data/sfse/plugins");
+             rename("Game/data/sfse/plugins/Varnel.dll", "Game/data/sfse/plugins/varnel.dll");
+             rename("Game/data/sfse/plugins/FemaleNames.txt", "Game/data/sfse/plugins/femalenames.txt");
          }, wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 0, "all-well",
          {"plugins" + std::string(1, fs::path::preferred_separator) + "varnel.dll", "femalenames.txt: 2 lines, 2 names"}},
         {"--logs naming the SFSE folder above Logs", [&] { WriteFile(userLogs / "sfse.txt", wellLog); }, std::nullopt, std::nullopt, {"--logs", PathAsUtf8(userLogs.parent_path()), "Game"}, 0, "all-well", {"Varnel.dll loaded correctly"}},

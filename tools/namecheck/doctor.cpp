@@ -235,7 +235,9 @@ void CheckLoaderLog(const fs::path& logs, const HostLog& host, Diagnosis& diagno
              (loader.launched ? std::string("started the game") : loader.stop ? "stopped: \"" + loader.stopText + "\"" : "did not start the game"),
          loader.path);
     const std::optional<std::int64_t> start = StartOf(host);
-    const bool newer = host.state == HostLogState::Missing || !start || !loader.started || *loader.started > *start;
+    // By their stamps; within one second, by when each file was written.
+    const bool newer = host.state == HostLogState::Missing || !start || !loader.started || *loader.started > *start ||
+                       (*loader.started == *start && loader.times.written > host.times.written);
     if (loader.stop == nullptr || loader.launched || !newer)
         return;
     if (host.state != HostLogState::Missing)

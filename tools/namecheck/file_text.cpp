@@ -55,16 +55,14 @@ std::filesystem::path PathIgnoringCase(const std::filesystem::path& folder, cons
 {
     std::filesystem::path path = folder;
     for (const auto& part : relative) {
-        if (Exists(path / part)) {
-            path /= part;
-            continue;
-        }
+        // Each entry's own name: the one on disk, whatever letter case it was asked in.
         const std::string wanted = AsciiLowerCase(PathAsUtf8(part));
         std::filesystem::path found = path / part;
         std::error_code error;
-        for (std::filesystem::directory_iterator entry(path, error), end; !error && entry != end; entry.increment(error)) {
+        for (std::filesystem::directory_iterator entry(path.empty() ? "." : path, error), end; !error && entry != end;
+             entry.increment(error)) {
             if (AsciiLowerCase(PathAsUtf8(entry->path().filename())) == wanted) {
-                found = entry->path();
+                found = path / entry->path().filename();
                 break;
             }
         }
