@@ -182,6 +182,8 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheBoxListsThemInTheOrde
     WritePatchedCopy(dll, plugins_ / "V4_NewerHost.dll", 0x250, 0x00020120);  // 0.2.18; the host is 0.2.17
     WritePatchedCopy(dll, plugins_ / "V5_SmallVersion.dll", {{0x004, 0x123}, {0x210, 0x010F0DE0}});
     WritePatchedCopy(dll, plugins_ / "V6_NoVersion.dll", {{0x004, 0}, {0x210, 0x010F0DE0}});
+    // Named "SaveTweaks", version 3: on the host's list of known broken versions.
+    WritePatchedCopy(dll, plugins_ / "V7_KnownBad.dll", {{0x004, 3}, {0x008, 0x65766153}, {0x00C, 0x61657754}, {0x010, 0x0000736B}});
     Install("test_plugin_faulting.dll", "Faulting.dll");
     Install("test_plugin_no_load.dll", "NoLoad.dll");
     Install("test_plugin_no_version.dll", "NoVersion.dll");
@@ -208,6 +210,8 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheBoxListsThemInTheOrde
                        "incompatible with current version of the game 0 (handle 0)"));
     EXPECT_TRUE(Logged("plugin V4_NewerHost.dll (00000001 Varnel - SFSE Plugin by Dorrik " + ExpectedVersionHex() + ") disabled, "
                        "requires newer script extender 0 (handle 0)"));
+    EXPECT_TRUE(Logged("plugin V7_KnownBad.dll (00000001 SaveTweaks 00000003) crashes due to bad version data (update past "
+                       "version 3) 0 (handle 0)"));
     const auto& log = sim::Host().log;
     const auto broken = std::find_if(log.begin(), log.end(), [](const std::string& line) {
         return line.rfind("plugin Broken.dll (00000000  00000000) couldn't load plugin ", 0) == 0;
@@ -235,6 +239,7 @@ TEST_F(HostLoaderTest, EachBrokenPluginGetsItsOwnLineAndTheBoxListsThemInTheOrde
                        "V4_NewerHost.dll v" + v + ": disabled, requires newer script extender",
                        "V5_SmallVersion.dll v291: disabled, incompatible with current version of the game",
                        "V6_NoVersion.dll: disabled, incompatible with current version of the game",
+                       "V7_KnownBad.dll v3: crashes due to bad version data (update past version 3)",
                        "Faulting.dll v1.2.3.0: disabled, fatal error occurred while loading plugin",
                        "Zz_Refusing.dll v1.2.3.0: reported as incompatible during load",
                        "",

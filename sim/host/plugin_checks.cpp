@@ -1,9 +1,40 @@
 #include "sim/host/plugin_checks.h"
 
+#include <cstring>
 #include <fstream>
 
 namespace sim {
 namespace {
+
+// The host's list of plugin versions known to be broken (kPluginCompatList):
+// a version below the minimum is refused with its reason; the last entry
+// refuses nothing, it only counts as not version independent.
+struct KnownBadPlugin {
+    const char* name;
+    std::uint32_t minimumVersion;
+    const char* reason;
+    bool refused;                // kCompat_BlockFromRuntime
+    bool notVersionIndependent;  // kCompat_NotVersionIndependent
+};
+constexpr KnownBadPlugin kKnownBadPlugins[] = {
+    {"BakaAchievementEnabler", sfse::EncodeVersion(2, 0, 0, 0), "broken before plugin version 2.0.0", true, false},
+    {"BakaKillMyGames", sfse::EncodeVersion(2, 0, 0, 0), "broken before plugin version 2.0.0", true, false},
+    {"BakaQuitGameFix", sfse::EncodeVersion(2, 0, 0, 0), "broken before plugin version 2.0.0", true, false},
+    {"BakaQuickFullSaves", sfse::EncodeVersion(2, 0, 0, 0), "broken before plugin version 2.0.0", true, false},
+    {"StarfieldRadio", 10001, "crashes due to bad version data (update past version 1.0.3)", true, false},
+    {"SaveTweaks", 4, "crashes due to bad version data (update past version 3)", true, false},
+    {"Starfield-NoAffinityLoss", 10301, "crashes due to bad version data (update past version 1.3.0)", true, false},
+    {"Starfield Engine Fixes - SFSE Plugin by LarannKiar", 0, "not version independent", false, true},
+};
+
+const KnownBadPlugin* KnownBad(const sfse::PluginVersionData& record)
+{
+    for (const KnownBadPlugin& entry : kKnownBadPlugins) {
+        if (std::strcmp(entry.name, record.name) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
 
 bool VersionIndependent(const sfse::PluginVersionData& record)
 {
@@ -44,7 +75,10 @@ std::string CheckRecord(const sfse::PluginVersionData& record, const HostStartup
         return "disabled, bad version data";
     if (record.name[0] == 0)
         return "disabled, no name specified";
-    const bool independent = VersionIndependent(record);
+    const KnownBadPlugin* knownBad = KnownBad(record);
+    if (knownBad != nullptr && knownBad->refused && record.pluginVersion < knownBad->minimumVersion)
+        return knownBad->reason;
+    const bool independent = VersionIndependent(record) && (knownBad == nullptr || !knownBad->notVersionIndependent);
     const std::uint32_t usesLibrary = sfse::kAddressLibraryFirstForm | sfse::kAddressIndependentByAddressLibrary;
     if ((record.addressIndependence & usesLibrary) != 0 && !AddressLibraryFound(startup.runtime, report))
         return "disabled, address library needs to be updated";
