@@ -76,6 +76,12 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
     return text;
 }
 
+constexpr std::uint32_t kBuiltFor = sfse::EncodeVersion(VARNEL_GAME_RUNTIME_MAJOR, VARNEL_GAME_RUNTIME_MINOR, VARNEL_GAME_RUNTIME_BUILD, 0);
+
+// SFSE ran the game this plugin is built for: its release for it offers every
+// interface the plugin asks for.
+bool IsHostForThisGame(const HostLog& host) { return host.runtime && *host.runtime == kBuiltFor && !host.hostVersion.empty(); }
+
 // ---- The game's own files ----
 
 void CheckHostFiles(const fs::path& folder, const GameFolder& game, Diagnosis& diagnosis)
@@ -138,8 +144,7 @@ void CheckGameFolder(const Installation& installation, const PluginFile& dll, Di
         Decide(diagnosis, "game-store-unsupported", {{"store", StoreName(exe.store)}, {"signs", Joined(exe.storeSigns, "; ")}});
         return;
     }
-    const std::uint32_t builtFor = sfse::EncodeVersion(VARNEL_GAME_RUNTIME_MAJOR, VARNEL_GAME_RUNTIME_MINOR, VARNEL_GAME_RUNTIME_BUILD, 0);
-    if (exe.runtime && *exe.runtime != builtFor)
+    if (exe.runtime && *exe.runtime != kBuiltFor)
         Decide(diagnosis, "game-version-other",
                {{"game", sfse::VersionText(*exe.runtime)},
                 {"plugin", dll.state == PluginFileState::Read ? sfse::VersionText(dll.record.pluginVersion, true) : VARNEL_VERSION_TEXT}});
@@ -282,10 +287,16 @@ void NoteBox(const HostLog& log, Diagnosis& diagnosis)
          "\"Exit game? (yes highly suggested)\": No plays on without them, Yes ends the game. It lists: " + Joined(lines, "; ") +
              ". Remove or update each of them (the action for each reason is in the README's table)",
          log.path);
+    std::vector<std::string> others;
     for (const auto& plugin : boxed) {
-        if (plugin.reason == "couldn't load plugin" && AsciiLowerCase(plugin.file) != AsciiLowerCase(kPluginDll))
+        if (AsciiLowerCase(plugin.file) == AsciiLowerCase(kPluginDll))
+            continue;
+        others.push_back(plugin.file);
+        if (plugin.reason == "couldn't load plugin")
             Note(diagnosis, kHostLogFile, plugin.file + ": " + LoadErrorText(plugin), log.path);
     }
+    if (!others.empty())
+        Decide(diagnosis, "other-plugins-failed", {{"names", Joined(others, ", ")}});
 }
 
 // Varnel.log of the start sfse.txt records: it is emptied at each load,
@@ -325,10 +336,15 @@ void CheckPluginLine(const HostLog& log, const HostPluginLine& line, const Plugi
     std::string action = row != nullptr ? row->action : "see the README's table of the script extender's reasons.";
     if (line.reason == "couldn't load plugin")
         action = LoadErrorText(line) + ".";
-    const std::vector<HostPluginLine> before = FailuresBefore(log, line.lineNumber);
-    if (line.reason == kReasonRefusedInLoad && !before.empty()) {
-        Note(diagnosis, kHostLogFile, "plugins that failed before it: " + FailuresText(before), log.path);
-        action = "Update or remove the plugins that failed before it (" + FailuresText(before) + "), then start the game again.";
+    if (line.reason == kReasonRefusedInLoad) {
+        // Only plugins removed while SFSE loaded them shrink the count it checks listeners against.
+        const std::vector<HostPluginLine> before = FailedAtLoadBefore(log, line.lineNumber);
+        if (!before.empty())
+            Note(diagnosis, kHostLogFile, "plugins that failed before it while SFSE loaded them: " + FailuresText(before), log.path);
+        action = !before.empty() ? "Update or remove the plugins that failed before it (" + FailuresText(before) + "), then start the game again."
+                 : IsHostForThisGame(log) ? "No plugin failed before it, and SFSE " + log.hostVersion + " on game " VARNEL_GAME_RUNTIME_TEXT
+                                            " offers what it needs: Varnel.log says why; report it with sfse.txt and Varnel.log."
+                                          : "Update SFSE to its release for game " VARNEL_GAME_RUNTIME_TEXT ".";
     }
     if (line.reason == kReasonWrongRuntime && log.runtime && dll.state == PluginFileState::Read)
         Note(diagnosis, kHostLogFile,
@@ -343,6 +359,8 @@ void CheckCutHostLog(const HostLog& log, Diagnosis& diagnosis)
                                 : "stops at byte " + std::to_string(log.size) +
                                       (log.size % kHostLogBlock == 0 ? " (a multiple of 4096)" : "") + ", before \"init complete\"";
     Note(diagnosis, kHostLogFile, how + ": SFSE had not written it out when the game ended", log.path);
+    if (AsciiLowerCase(log.cutLine).starts_with("plugin varnel.dll "))
+        Note(diagnosis, kHostLogFile, "its last line, cut off, is Varnel.dll's: " + log.cutLine, log.path);
     Decide(diagnosis, "game-ended-loading",
            {{"how", how},
             {"action", "SFSE names no plugin then; Varnel.log says whether Varnel.dll loaded. Take out the plugins added "
@@ -428,12 +446,11 @@ void CheckNotOffered(const PluginLog& log, const HostLog& host, Diagnosis& diagn
         Decide(diagnosis, "listener-refused", {{"failed", names.empty() ? "the plugins sfse.txt names" : Joined(names, ", ")}});
         return;
     }
-    const bool current = host.hostVersion == "0.2.17" && host.runtime &&
-                         *host.runtime == sfse::EncodeVersion(VARNEL_GAME_RUNTIME_MAJOR, VARNEL_GAME_RUNTIME_MINOR, VARNEL_GAME_RUNTIME_BUILD, 0);
+    const bool current = IsHostForThisGame(host);
     Decide(diagnosis, "not-offered",
            {{"host", host.hostVersion.empty() ? std::string("(of an unknown version)") : host.hostVersion},
             {"line", *log.notOffered},
-            {"action", current ? "SFSE 0.2.17 on game " VARNEL_GAME_RUNTIME_TEXT " offers it: report this with sfse.txt and Varnel.log."
+            {"action", current ? "SFSE " + host.hostVersion + " on game " VARNEL_GAME_RUNTIME_TEXT " offers it: report this with sfse.txt and Varnel.log."
                                : "Update SFSE to its release for game " VARNEL_GAME_RUNTIME_TEXT "."}});
 }
 

@@ -2,6 +2,10 @@
 
 #include "src/text/utf8.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include <fstream>
 #include <iterator>
 
@@ -36,6 +40,30 @@ std::vector<std::string_view> LinesOf(std::string_view bytes)
         at = end + 1;
     }
     return lines;
+}
+
+std::string AnsiAsUtf8(const std::string& text)
+{
+    if (IsUtf8(text))
+        return text;
+#if defined(_WIN32)
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return WideToUtf8(wide);
+#else
+    // Windows-1252's 0x80-0x9F; the rest of its upper half is Latin-1's (0 where it has no character).
+    static constexpr char16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                           0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                           0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    std::string utf8;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const char32_t code = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+        AppendUtf8(utf8, code != 0 ? code : 0xFFFD);
+    }
+    return utf8;
+#endif
 }
 
 std::string AsciiLowerCase(std::string text)

@@ -31,6 +31,11 @@ WholeFile ReadWholeFile(const std::filesystem::path& path);
 // without its LF is a line too.
 std::vector<std::string_view> LinesOf(std::string_view bytes);
 
+// Text SFSE wrote through Windows' narrow calls, in the machine's ANSI code
+// page: as UTF-8. Text that is UTF-8 already stays as it is; elsewhere than
+// Windows the code page is taken to be Windows-1252, the commonest.
+std::string AnsiAsUtf8(const std::string& text);
+
 // A-Z as a-z, the rest as it is: how Windows compares file names here.
 std::string AsciiLowerCase(std::string text);
 

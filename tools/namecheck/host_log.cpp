@@ -156,12 +156,15 @@ HostLog ReadHostLog(const std::filesystem::path& path)
         return log;
     std::size_t number = 0;
     for (const std::string_view each : LinesOf(text)) {
-        const std::string line(each);
+        // SFSE writes paths and file names in the ANSI code page.
+        const std::string line = AnsiAsUtf8(std::string(each));
         if (++number == 1)
             ReadStart(line, log);
         else
             ReadLine(line, number, log);
     }
+    if (!text.ends_with('\n'))
+        log.cutLine = AnsiAsUtf8(std::string(LinesOf(text).back()));
     return log;
 }
 

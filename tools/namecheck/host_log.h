@@ -53,6 +53,7 @@ struct HostLog {
     std::vector<HostPluginLine> plugins;     // in the log's order
     std::optional<std::string> scanStoppedBy;  // the file checked right before "exception occurred while loading plugins"
     std::string lastChecked;                 // the file of the last "checking plugin <file>"
+    std::string cutLine;                     // a last line without its line end: cut where the file stops
     bool loadingPlugins = false;             // past the scan: SFSE runs plugins' Preload and Load
 };
 

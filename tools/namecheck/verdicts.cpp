@@ -75,6 +75,10 @@ const Verdict kVerdicts[] = {
     {"list-unreadable", Status::Unknown, "<list> could not be read to its end.",
      "Close the program that has it open, then run this again."},
     {"list-problem", Status::Blocked, "<list>: <finding>", "<action>"},
+    // Other plugins.
+    {"other-plugins-failed", Status::Blocked,
+     "SFSE's box lists plugins that failed to load (<names>): it comes at every start, and Yes in it ends the game.",
+     "Press No to play on without them; remove or update <names> to be rid of the box."},
     {"all-well", Status::Clear, "Nothing stands in the way of SetRandomName.",
      "Select a character in the console, then type SetRandomName female or SetRandomName male."},
 };
