@@ -964,7 +964,7 @@ TEST_F(InstallationTest, EachInstallationGetsItsVerdict)
          "loader-stopped", {"SFSE's loader stopped the last start (", "\"Couldn't inject DLL.\"", "most often an antivirus",
                             "from an earlier start than the loader's last run"}},
         {"Varnel.log of a start two days ago", [] {}, HostLines({dirLine, ScannedLine(), kLoadedLine, "init complete"}),
-         PluginLines({kLoadLine, "SetRandomName not installed: no \"TogglePathLine\" among the 2874 entries"}, 2 * 86400),
+         PluginLines({kLoadLine, "SetRandomName not installed: no \"TogglePathLine\" among the 2874 entries"}, std::int64_t{2} * 86400),
          {"--logs", "Logs", "Game"}, 0, "all-well", {"from an earlier game start (", "it decides nothing about the last one"}},
         {"a second copy loaded", [] {}, HostLines({dirLine, ScannedLine(), kLoadedLine, "plugin Varnel - Copy.dll (00000001 " + kVarnel + " 02060000) loaded correctly (handle 2)", "init complete"}),
          wellPluginLog, {"--logs", "Logs", "Game"}, 1, "second-copy", {"SFSE loaded Varnel.dll twice: Varnel - Copy.dll is a copy of it."}},

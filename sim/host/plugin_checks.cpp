@@ -11,20 +11,20 @@ namespace {
 // refuses nothing, it only counts as not version independent.
 struct KnownBadPlugin {
     const char* name;
-    std::uint32_t minimumVersion;
     const char* reason;
+    std::uint32_t minimumVersion;
     bool refused;                // kCompat_BlockFromRuntime
     bool notVersionIndependent;  // kCompat_NotVersionIndependent
 };
 constexpr KnownBadPlugin kKnownBadPlugins[] = {
-    {"BakaAchievementEnabler", sfse::EncodeVersion(2, 0, 0, 0), "broken before plugin version 2.0.0", true, false},
-    {"BakaKillMyGames", sfse::EncodeVersion(2, 0, 0, 0), "broken before plugin version 2.0.0", true, false},
-    {"BakaQuitGameFix", sfse::EncodeVersion(2, 0, 0, 0), "broken before plugin version 2.0.0", true, false},
-    {"BakaQuickFullSaves", sfse::EncodeVersion(2, 0, 0, 0), "broken before plugin version 2.0.0", true, false},
-    {"StarfieldRadio", 10001, "crashes due to bad version data (update past version 1.0.3)", true, false},
-    {"SaveTweaks", 4, "crashes due to bad version data (update past version 3)", true, false},
-    {"Starfield-NoAffinityLoss", 10301, "crashes due to bad version data (update past version 1.3.0)", true, false},
-    {"Starfield Engine Fixes - SFSE Plugin by LarannKiar", 0, "not version independent", false, true},
+    {"BakaAchievementEnabler", "broken before plugin version 2.0.0", sfse::EncodeVersion(2, 0, 0, 0), true, false},
+    {"BakaKillMyGames", "broken before plugin version 2.0.0", sfse::EncodeVersion(2, 0, 0, 0), true, false},
+    {"BakaQuitGameFix", "broken before plugin version 2.0.0", sfse::EncodeVersion(2, 0, 0, 0), true, false},
+    {"BakaQuickFullSaves", "broken before plugin version 2.0.0", sfse::EncodeVersion(2, 0, 0, 0), true, false},
+    {"StarfieldRadio", "crashes due to bad version data (update past version 1.0.3)", 10001, true, false},
+    {"SaveTweaks", "crashes due to bad version data (update past version 3)", 4, true, false},
+    {"Starfield-NoAffinityLoss", "crashes due to bad version data (update past version 1.3.0)", 10301, true, false},
+    {"Starfield Engine Fixes - SFSE Plugin by LarannKiar", "not version independent", 0, false, true},
 };
 
 const KnownBadPlugin* KnownBad(const sfse::PluginVersionData& record)

@@ -250,12 +250,19 @@ void CheckLoaderLog(const fs::path& logs, const HostLog& host, Diagnosis& diagno
     Decide(diagnosis, "loader-stopped", {{"time", loader.startStamp}, {"stop", loader.stopText}, {"action", loader.stop->action}});
 }
 
+// Each plugin's line as `text` gives it, joined by `separator`.
+template <typename Text>
+std::string EachJoined(const std::vector<HostPluginLine>& plugins, const char* separator, Text text)
+{
+    std::string joined;
+    for (const auto& plugin : plugins)
+        joined += (joined.empty() ? "" : separator) + text(plugin);
+    return joined;
+}
+
 std::string FailuresText(const std::vector<HostPluginLine>& failures)
 {
-    std::vector<std::string> parts;
-    for (const auto& plugin : failures)
-        parts.push_back(plugin.file + ": " + plugin.reason);
-    return Joined(parts, "; ");
+    return EachJoined(failures, "; ", [](const HostPluginLine& plugin) { return plugin.file + ": " + plugin.reason; });
 }
 
 // The Windows error of "couldn't load plugin", in words, with what fits.
@@ -279,12 +286,9 @@ void NoteBox(const HostLog& log, Diagnosis& diagnosis)
     const std::vector<HostPluginLine> boxed = FailuresBefore(log, SIZE_MAX);
     if (boxed.empty())
         return;
-    std::vector<std::string> lines;
-    for (const auto& plugin : boxed)
-        lines.push_back(BoxLine(plugin));
     Note(diagnosis, kHostLogFile,
          "SFSE's box \"SFSE Plugin Loader (" + log.hostVersion + ")\" comes at every start while these fail, and asks "
-         "\"Exit game? (yes highly suggested)\": No plays on without them, Yes ends the game. It lists: " + Joined(lines, "; ") +
+         "\"Exit game? (yes highly suggested)\": No plays on without them, Yes ends the game. It lists: " + EachJoined(boxed, "; ", BoxLine) +
              ". Remove or update each of them (the action for each reason is in the README's table)",
          log.path);
     std::vector<std::string> others;
@@ -325,6 +329,19 @@ std::vector<HostPluginLine> FailedAtLoadBefore(const HostLog& log, std::size_t b
     return failures;
 }
 
+// "reported as incompatible during load": the plugins that failed in SFSE's
+// loading before it, or else what SFSE did not offer.
+std::string RefusedInLoadAction(const HostLog& log, const std::vector<HostPluginLine>& before)
+{
+    const std::string runtime = VARNEL_GAME_RUNTIME_TEXT;
+    if (!before.empty())
+        return "Update or remove the plugins that failed before it (" + FailuresText(before) + "), then start the game again.";
+    if (IsHostForThisGame(log))
+        return "No plugin failed before it, and SFSE " + log.hostVersion + " on game " + runtime +
+               " offers what it needs: Varnel.log says why; report it with sfse.txt and Varnel.log.";
+    return "Update SFSE to its release for game " + runtime + ".";
+}
+
 void CheckPluginLine(const HostLog& log, const HostPluginLine& line, const PluginFile& dll, Diagnosis& diagnosis)
 {
     if (line.loaded) {
@@ -341,10 +358,7 @@ void CheckPluginLine(const HostLog& log, const HostPluginLine& line, const Plugi
         const std::vector<HostPluginLine> before = FailedAtLoadBefore(log, line.lineNumber);
         if (!before.empty())
             Note(diagnosis, kHostLogFile, "plugins that failed before it while SFSE loaded them: " + FailuresText(before), log.path);
-        action = !before.empty() ? "Update or remove the plugins that failed before it (" + FailuresText(before) + "), then start the game again."
-                 : IsHostForThisGame(log) ? "No plugin failed before it, and SFSE " + log.hostVersion + " on game " VARNEL_GAME_RUNTIME_TEXT
-                                            " offers what it needs: Varnel.log says why; report it with sfse.txt and Varnel.log."
-                                          : "Update SFSE to its release for game " VARNEL_GAME_RUNTIME_TEXT ".";
+        action = RefusedInLoadAction(log, before);
     }
     if (line.reason == kReasonWrongRuntime && log.runtime && dll.state == PluginFileState::Read)
         Note(diagnosis, kHostLogFile,
@@ -440,18 +454,17 @@ void CheckNotOffered(const PluginLog& log, const HostLog& host, Diagnosis& diagn
         std::vector<HostPluginLine> failed = FailedAtLoadBefore(host, line != nullptr ? line->lineNumber : SIZE_MAX);
         if (failed.empty())
             failed = FailuresBefore(host, line != nullptr ? line->lineNumber : SIZE_MAX);
-        std::vector<std::string> names;
-        for (const auto& plugin : failed)
-            names.push_back(plugin.file);
-        Decide(diagnosis, "listener-refused", {{"failed", names.empty() ? "the plugins sfse.txt names" : Joined(names, ", ")}});
+        const std::string names = EachJoined(failed, ", ", [](const HostPluginLine& plugin) { return plugin.file; });
+        Decide(diagnosis, "listener-refused", {{"failed", names.empty() ? "the plugins sfse.txt names" : names}});
         return;
     }
     const bool current = IsHostForThisGame(host);
     Decide(diagnosis, "not-offered",
            {{"host", host.hostVersion.empty() ? std::string("(of an unknown version)") : host.hostVersion},
             {"line", *log.notOffered},
-            {"action", current ? "SFSE " + host.hostVersion + " on game " VARNEL_GAME_RUNTIME_TEXT " offers it: report this with sfse.txt and Varnel.log."
-                               : "Update SFSE to its release for game " VARNEL_GAME_RUNTIME_TEXT "."}});
+            {"action", current ? "SFSE " + host.hostVersion + " on game " + std::string(VARNEL_GAME_RUNTIME_TEXT) +
+                                     " offers it: report this with sfse.txt and Varnel.log."
+                               : "Update SFSE to its release for game " + std::string(VARNEL_GAME_RUNTIME_TEXT) + "."}});
 }
 
 void CheckPluginLog(const Installation& installation, const PluginLog& log, const HostLog& host, Diagnosis& diagnosis)

@@ -81,7 +81,7 @@ std::optional<std::int64_t> UtcStampSeconds(std::string_view stamp)
     if (!parts)
         return std::nullopt;
     const auto& p = *parts;
-    return DaysFromCivil(p[0], p[1], p[2]) * 86400 + p[3] * 3600 + p[4] * 60 + p[5];
+    return DaysFromCivil(p[0], p[1], p[2]) * 86400 + std::int64_t{p[3]} * 3600 + std::int64_t{p[4]} * 60 + p[5];
 }
 
 std::optional<std::int64_t> LocalStampSeconds(std::string_view stamp)
