@@ -2,7 +2,11 @@
 #include "tools/namecheck/doctor.h"
 #include "tools/namecheck/file_text.h"
 #include "tools/namecheck/host_reasons.h"
+#include "tools/namecheck/file_times.h"
+#include "tools/namecheck/host_log.h"
 #include "tools/namecheck/installation.h"
+#include "tools/namecheck/loader_log.h"
+#include "tools/namecheck/mod_organizer.h"
 #include "tools/namecheck/list_report.h"
 #include "tools/namecheck/list_text.h"
 #include "src/names/name_list.h"
@@ -1060,6 +1064,100 @@ TEST_F(InstallationTest, EachInstallationGetsItsVerdict)
     const CheckerRun nowhere = RunWith({"--logs", "Nowhere", "Game"});
     EXPECT_EQ(nowhere.status, 2);
     EXPECT_TRUE(Holds(nowhere.err, "--logs: Nowhere does not exist")) << nowhere.err;
+}
+
+// sfse_loader.txt as 0.2.17's loader writes it: a stop's message with its
+// own lines, or "launching" at the end of a run that started the game.
+TEST_F(InstallationTest, TheLoadersLogIsReadByItsFormatStrings)
+{
+    const std::string start = "SFSE loader: initialize (version = 0.2.17 01010010 2026-12-10 09:59:58, os = 10.0 (19045))\r\n";
+    struct Row {
+        const char* what;
+        std::string text;
+        LoaderLogState state;
+        bool launched;
+        std::string stop;  // the stop's text, empty for none
+    };
+    const std::vector<Row> rows = {
+        {"a start", start + "procPath = C:\\Games\\Starfield\\Starfield.exe\r\nsteam exe\r\nmain thread id = 2204\r\nlaunching\r\n",
+         LoaderLogState::Read, true, ""},
+        {"the host DLL missing, its six lines",
+         start + "dll = C:\\S\\sfse_1_16_236.dll\r\nCouldn't find SFSE DLL (C:\\S\\sfse_1_16_236.dll).\r\nEither a\r\nPlease b\r\nIf c\r\n"
+                 "You have game version 1.16.236 installed. The loader is not lying to you.\r\nCheck d\r\n",
+         LoaderLogState::Read, false,
+         "Couldn't find SFSE DLL (C:\\S\\sfse_1_16_236.dll). Either a Please b If c You have game version 1.16.236 installed. The "
+         "loader is not lying to you. Check d"},
+        {"Game Pass, then IdentifyEXE's own line", start + "winstore exe\r\nThe Windows Store (gamepass) version of Starfield is not supported.\r\nunknown exe\r\n",
+         LoaderLogState::Read, false, "The Windows Store (gamepass) version of Starfield is not supported."},
+        {"cut before it ended", start + "procPath = C:\\Games\\Star", LoaderLogState::Read, false, ""},
+        {"another file", "sfse_loader 0.2.17\r\n", LoaderLogState::NotLoaderLog, false, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteFile("Logs/sfse_loader.txt", row.text);
+        const LoaderLog log = ReadLoaderLog("Logs/sfse_loader.txt");
+        EXPECT_EQ(log.state, row.state);
+        EXPECT_EQ(log.launched, row.launched);
+        EXPECT_EQ(log.stopText, row.stop);
+        EXPECT_EQ(log.stop != nullptr, !row.stop.empty());
+        if (row.state == LoaderLogState::Read) {
+            EXPECT_EQ(log.release, "0.2.17");
+            EXPECT_EQ(log.started, UtcStampSeconds("2026-12-10 09:59:58"));
+        }
+    }
+    EXPECT_EQ(ReadLoaderLog("Logs/none.txt").state, LoaderLogState::Missing);
+}
+
+// ModOrganizer.ini as QSettings writes it, modlist.txt as the profile does.
+TEST_F(InstallationTest, ModOrganizersFilesAreReadAsItWritesThem)
+{
+    WriteFile("MO2/ModOrganizer.ini", "[General]\r\ngamePath=@ByteArray(C:\\\\Games\\\\Starfield)\r\nselected_profile=\"@ByteArray(My Play)\"\r\n"
+                                      "[Settings]\r\nmod_directory=%BASE_DIR%/Mods Here\r\n");
+    WriteFile("MO2/profiles/My Play/modlist.txt", "# written by Mod Organizer\r\n+Top\r\n-Off\r\n*Unmanaged\r\nPlain\r\n+  \r\n");
+    WriteFile("MO2/Mods Here/Plain/SFSE/Plugins/Varnel.dll", "low");
+    WriteFile("MO2/Mods Here/Off/SFSE/Plugins/Varnel.dll", "off");
+    const auto instance = ReadModOrganizerInstance("MO2");
+    ASSERT_TRUE(instance.has_value());
+    EXPECT_EQ(instance->gamePath, "C:\\Games\\Starfield");
+    EXPECT_EQ(instance->profile, "My Play");
+    EXPECT_EQ(instance->enabledMods, (std::vector<std::string>{"Top", "Unmanaged", "Plain"}));
+    auto provided = ProvidedByMods(*instance, fs::path("SFSE") / "Plugins" / "Varnel.dll");
+    ASSERT_TRUE(provided.has_value());
+    EXPECT_EQ(provided->mod, "Plain");
+    WriteFile("MO2/overwrite/SFSE/Plugins/varnel.dll", "newest");
+    WriteFile("MO2/Mods Here/Top/sfse/plugins/VARNEL.DLL", "top");
+    provided = ProvidedByMods(*instance, fs::path("SFSE") / "Plugins" / "Varnel.dll");
+    ASSERT_TRUE(provided.has_value());
+    EXPECT_EQ(provided->mod, "overwrite");
+    EXPECT_EQ(provided->alsoIn, (std::vector<std::string>{"Top", "Plain"}));
+    EXPECT_FALSE(ReadModOrganizerInstance("Logs").has_value());
+}
+
+// Stamps of the two clocks, and text of the ANSI code page.
+TEST(InstallationText, StampsAndCodePagesReadAsWritten)
+{
+    EXPECT_EQ(UtcStampSeconds("1970-01-01 00:00:00"), 0);
+    EXPECT_EQ(UtcStampSeconds("2026-12-10 10:00:00"), 1796896800);
+    EXPECT_EQ(UtcStampSeconds("2024-02-29 23:59:59"), 1709251199);
+    for (const char* wrong : {"2026-13-10 10:00:00", "2026-12-10 10:00", "2026-12-10T10:00:00", "20x6-12-10 10:00:00"})
+        EXPECT_FALSE(UtcStampSeconds(wrong).has_value()) << wrong;
+    EXPECT_EQ(UtcStampText(1796896800), "2026-12-10 10:00:00");
+    EXPECT_EQ(UtcStampText(1709251199), "2024-02-29 23:59:59");
+    const std::time_t now = std::time(nullptr);
+    char local[32] = {};
+    std::strftime(local, sizeof local, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+    EXPECT_EQ(LocalStampSeconds(local), now);
+
+    EXPECT_EQ(AnsiAsUtf8("C:\\Users\\Zo\xC3\xAB"), "C:\\Users\\Zo\xC3\xAB");  // UTF-8 already
+#if !defined(_WIN32)
+    EXPECT_EQ(AnsiAsUtf8("Zo\xEB \x80"), "Zo\xC3\xAB \xE2\x82\xAC");
+#endif
+    HostPluginLine line;
+    line.file = "other.dll";
+    line.reason = "couldn't load plugin";
+    line.code = "-1";
+    line.pluginVersion = 0x01020030;
+    EXPECT_EQ(BoxLine(line), "other.dll v1.2.3.0: couldn't load plugin (FFFFFFFF)");
 }
 
 TEST_F(InstallationTest, PluginFileIsReadAsTheHostReadsIt)

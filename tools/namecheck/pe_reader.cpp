@@ -217,7 +217,7 @@ std::optional<std::uint64_t> FixedVersionAt(std::string_view bytes, std::size_t 
 std::optional<PeImage> ReadPeImage(std::string_view bytes)
 {
     const auto peAt = At<std::uint32_t>(bytes, kPeHeaderPointerAt);
-    if (bytes.substr(0, 2) != "MZ" || !peAt || bytes.substr(*peAt, 4) != std::string_view("PE\0\0", 4))
+    if (bytes.substr(0, 2) != "MZ" || !peAt || *peAt > bytes.size() || bytes.substr(*peAt, 4) != std::string_view("PE\0\0", 4))
         return std::nullopt;
     const auto machine = At<std::uint16_t>(bytes, *peAt + kMachineAt);
     const auto sectionCount = At<std::uint16_t>(bytes, *peAt + kSectionCountAt);
