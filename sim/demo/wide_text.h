@@ -3,16 +3,14 @@
 // The demo's arguments arrive as wide text; it works in UTF-8 and hands
 // paths to the file system as paths, so no code page is ever involved.
 
+#include "sim/text.h"
+
 #include <filesystem>
 #include <string>
 
 namespace demo {
 
-inline std::string Utf8Of(const std::filesystem::path& path)
-{
-    const std::u8string utf8 = path.u8string();
-    return {utf8.begin(), utf8.end()};
-}
+using sim::Utf8Of;
 
 inline std::string Utf8FromWide(const wchar_t* wide) { return Utf8Of(std::filesystem::path(wide)); }
 

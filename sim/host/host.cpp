@@ -446,27 +446,33 @@ void SendHostMessage(std::uint32_t type)
     Dispatch(0, type, carriesData ? DataHandler() : nullptr, carriesData ? 8 : 0, nullptr);
 }
 
+namespace {
+
+// Each callback in turn with `argument`, as the host's hooks call them; one
+// that may register more is followed by those too.
+void CallEach(const std::vector<void (*)(void*)>& callbacks, void* argument, const char* what)
+{
+    for (std::size_t i = 0; i < callbacks.size(); ++i) {
+        void (*const callback)(void*) = callbacks[i];
+        if (!SurvivesCall(reinterpret_cast<const void*>(callback), what))
+            return;
+        callback(argument);
+    }
+}
+
+}  // namespace
+
 void MenuMovieLoaded()
 {
     static std::uint8_t menu[64];
-    for (std::size_t i = 0; i < host.menuCallbacks.size(); ++i) {
-        const sfse::MenuMovieCallback callback = host.menuCallbacks[i];
-        if (!SurvivesCall(reinterpret_cast<const void*>(callback), "a menu's movie callback"))
-            return;
-        callback(menu);
-    }
+    CallEach(host.menuCallbacks, menu, "a menu's movie callback");
 }
 
 void ScaleformManagerMade()
 {
     // Hooks_Scaleform.cpp (0.2.17): each callback, in order, with the new manager.
     static std::uint8_t manager[64];
-    for (std::size_t i = 0; i < host.scaleformCallbacks.size(); ++i) {
-        const sfse::ScaleformManagerCallback callback = host.scaleformCallbacks[i];
-        if (!SurvivesCall(reinterpret_cast<const void*>(callback), "a Scaleform manager callback"))
-            return;
-        callback(manager);
-    }
+    CallEach(host.scaleformCallbacks, manager, "a Scaleform manager callback");
 }
 
 void RunGameFrame()

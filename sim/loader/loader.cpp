@@ -3,10 +3,12 @@
 #include "sim/host/host.h"
 #include "sim/host/host_loader.h"
 #include "sim/host/pe_image.h"
+#include "sim/text.h"
 
 #include <windows.h>
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -21,12 +23,6 @@ namespace fs = std::filesystem;
 constexpr std::uint32_t kLoaderVersion = 0x01010010;
 // Host DLLs older than this file version (0.0.2.14) predate its signature.
 constexpr std::uint64_t kFirstSignedVersion = 0x000000000002000E;
-
-std::string Utf8(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
 
 std::string Format(const char* format, ...)
 {
@@ -139,7 +135,8 @@ std::optional<std::uint64_t> VersionNumber(const std::string& text)
     return version;
 }
 
-// The file's bytes and the reads ScanEXE makes on them, each bounds-checked.
+// The file's bytes and the reads ScanEXE makes on them, each bounds-checked,
+// at the offsets of Windows' own PE records.
 struct ExeFile {
     std::string bytes;
 
@@ -152,22 +149,31 @@ struct ExeFile {
         return value;
     }
     std::uint16_t U16(std::size_t at) const { return static_cast<std::uint16_t>(U32(at) & 0xFFFF); }
-    std::size_t Headers() const { return U32(0x3C); }
-    std::size_t Sections() const { return Headers() + 24 + U16(Headers() + 20); }
-    std::size_t SectionCount() const { return U16(Headers() + 6); }
+    std::size_t Headers() const { return U32(offsetof(IMAGE_DOS_HEADER, e_lfanew)); }
+    std::size_t Sections() const
+    {
+        return Headers() + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+               U16(Headers() + offsetof(IMAGE_NT_HEADERS64, FileHeader) + offsetof(IMAGE_FILE_HEADER, SizeOfOptionalHeader));
+    }
+    std::size_t SectionCount() const
+    {
+        return U16(Headers() + offsetof(IMAGE_NT_HEADERS64, FileHeader) + offsetof(IMAGE_FILE_HEADER, NumberOfSections));
+    }
+    std::size_t Section(std::size_t i) const { return Sections() + sizeof(IMAGE_SECTION_HEADER) * i; }
     std::string SectionName(std::size_t i) const
     {
-        const std::size_t at = Sections() + 40 * i;
-        return at + 8 <= bytes.size() ? std::string(bytes.c_str() + at, strnlen(bytes.c_str() + at, 8)) : std::string();
+        const std::size_t at = Section(i);
+        return at + IMAGE_SIZEOF_SHORT_NAME <= bytes.size()
+                   ? std::string(bytes.c_str() + at, strnlen(bytes.c_str() + at, IMAGE_SIZEOF_SHORT_NAME))
+                   : std::string();
     }
     // The file offset of `rva`, or 0 when no section holds it.
     std::size_t Offset(std::uint32_t rva) const
     {
         for (std::size_t i = 0; i < SectionCount(); ++i) {
-            const std::size_t at = Sections() + 40 * i;
-            const std::uint32_t start = U32(at + 12);
-            if (rva >= start && rva < start + U32(at + 16))
-                return rva - start + U32(at + 20);
+            const std::uint32_t start = U32(Section(i) + offsetof(IMAGE_SECTION_HEADER, VirtualAddress));
+            if (rva >= start && rva < start + U32(Section(i) + offsetof(IMAGE_SECTION_HEADER, SizeOfRawData)))
+                return rva - start + U32(Section(i) + offsetof(IMAGE_SECTION_HEADER, PointerToRawData));
         }
         return 0;
     }
@@ -188,13 +194,14 @@ bool HasSection(const ExeFile& exe, const char* name)
 
 bool ImportsLibrary(const ExeFile& exe, const char* name)
 {
-    const std::size_t directory = exe.Headers() + 24 + 112 + 8;  // PE32+: the import directory's entry
+    const std::size_t directory = exe.Headers() + offsetof(IMAGE_NT_HEADERS64, OptionalHeader.DataDirectory) +
+                                  IMAGE_DIRECTORY_ENTRY_IMPORT * sizeof(IMAGE_DATA_DIRECTORY);
     const std::uint32_t rva = exe.U32(directory);
-    if (rva == 0 || exe.U32(directory + 4) == 0)
+    if (rva == 0 || exe.U32(directory + offsetof(IMAGE_DATA_DIRECTORY, Size)) == 0)
         return false;
     std::size_t at = exe.Offset(rva);
-    for (; at != 0 && exe.U32(at) != 0; at += 20) {
-        if (SameNameIgnoringCase(exe.TextAt(exe.Offset(exe.U32(at + 12))), name))
+    for (; at != 0 && exe.U32(at) != 0; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        if (SameNameIgnoringCase(exe.TextAt(exe.Offset(exe.U32(at + offsetof(IMAGE_IMPORT_DESCRIPTOR, Name)))), name))
             return true;
     }
     return false;
@@ -309,25 +316,25 @@ void StopOnHostDll(const fs::path& dll, const std::string& dllText, std::uint32_
 
 void Load(const fs::path& gameFolder, const HostRelease& release, const std::string& loaderName, Run& run)
 {
-    const std::string folder = Utf8(gameFolder / "");
+    const std::string folder = Utf8Of(gameFolder / "");
     run.Log("config path = " + folder + "Data\\SFSE\\sfse.ini");
     if (SameNameIgnoringCase(loaderName, "Starfield.exe"))
         return run.Stop("You have renamed sfse_loader and have not specified the name of the runtime.");
     const fs::path exe = gameFolder / "Starfield.exe";
-    run.Log("procPath = " + Utf8(exe));
+    run.Log("procPath = " + Utf8Of(exe));
     if (const DWORD error = OpenError(exe)) {
         run.Log(Format("exe open check error = %08X", static_cast<unsigned>(error)));
         if (error == ERROR_ACCESS_DENIED && OpenError(gameFolder / "appxmanifest.xml") == 0)
             return run.Stop("You have the MS Store/Gamepass version of Starfield, which is not compatible with SFSE.");
         return run.Stop("Couldn't find Starfield.exe.");
     }
-    run.Log("launching: Starfield.exe (" + Utf8(exe) + ")");
+    run.Log("launching: Starfield.exe (" + Utf8Of(exe) + ")");
     std::uint32_t runtime = 0;
     const std::optional<std::string> suffix = IdentifyExe(exe, run, runtime);
     if (!suffix)
         return run.Log("unknown exe");
     const fs::path dll = gameFolder / ("sfse_" + *suffix + ".dll");
-    const std::string dllText = Utf8(dll);
+    const std::string dllText = Utf8Of(dll);
     run.result.hostDll = dll;
     run.Log("dll = " + dllText);
     if (OpenError(dll) != 0) {
