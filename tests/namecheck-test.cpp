@@ -742,7 +742,7 @@ protected:
     // files for it, the plugin and its lists.
     void WriteInstallation()
     {
-        for (const char* made : {"Game", "Logs", "MO2", "User"})
+        for (const char* made : {"Game", "Logs", "MO2", "User", "Library"})
             fs::remove_all(made);
         plugins_ = fs::path("Game") / "Data" / "SFSE" / "Plugins";
         fs::create_directories("Game");
@@ -946,6 +946,14 @@ TEST_F(InstallationTest, EachInstallationGetsItsVerdict)
         {"Game Pass", [] { sim::WriteGameExe("Game", sim::kGameRuntime, sim::GameStore::GamePass); WriteFile("Game/appxmanifest.xml", "<Package/>"); },
          std::nullopt, std::nullopt, {"--logs", "Logs", "Game"}, 1, "game-store-unsupported",
          {"Starfield here is the version of Game Pass or the Microsoft Store (it imports XCurl.dll; appxmanifest.xml is beside it)"}},
+        {"Game Pass in a library the player named", [] {
+             fs::create_directories("Library/Starfield/Content");
+             WriteFile("Library/.GamingRoot", "RGBX");
+             sim::WriteGameExe("Library/Starfield/Content", sim::kGameRuntime, sim::GameStore::GamePass);
+             WriteFile("Library/Starfield/Content/MicrosoftGame.config", "<Game/>");
+         },
+         std::nullopt, std::nullopt, {"--logs", "Logs", "Library/Starfield/Content"}, 1, "game-store-unsupported",
+         {"MicrosoftGame.config is beside it", "its drive holds a Game Pass library ("}},
         {"Epic", [] { sim::WriteGameExe("Game", sim::kGameRuntime, sim::GameStore::Epic); }, wellLog, wellPluginLog,
          {"--logs", "Logs", "Game"}, 1, "game-store-unsupported", {"the version of the Epic Games Store"}},
         {"no sfse_loader.exe", [] { fs::remove("Game/sfse_loader.exe"); }, wellLog, wellPluginLog, {"--logs", "Logs", "Game"}, 1,
@@ -1064,6 +1072,33 @@ TEST_F(InstallationTest, EachInstallationGetsItsVerdict)
     const CheckerRun nowhere = RunWith({"--logs", "Nowhere", "Game"});
     EXPECT_EQ(nowhere.status, 2);
     EXPECT_TRUE(Holds(nowhere.err, "--logs: Nowhere does not exist")) << nowhere.err;
+}
+
+// What cannot be read, or where the logs are not known, decides nothing on
+// the plugin: exit status 2, and what to do about the reading.
+TEST_F(InstallationTest, AFileThatCannotBeReadDecidesNothing)
+{
+    WriteFile("Logs/sfse.txt", HostLines({"plugin directory = " + WindowsPathOf(plugins_) + "\\", ScannedLine(), kLoadedLine, "init complete"}));
+    WriteFile("Logs/Varnel.log", PluginLines({kLoadLine, kInstalledLine}));
+#if defined(_WIN32)
+    const std::vector<std::pair<fs::path, const char*>> rows = {
+        {plugins_ / "Varnel.dll", "plugin-unreadable"}, {"Logs/sfse.txt", "sfse-unreadable"}, {"Logs/Varnel.log", "log-unreadable"}};
+    for (const auto& [path, key] : rows) {
+        SCOPED_TRACE(key);
+        // Held open with no sharing, as a program that has it open may hold it.
+        const HANDLE held = CreateFileW(fs::absolute(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const Answer answer = Ask();
+        CloseHandle(held);
+        EXPECT_EQ(answer.status, 2) << answer.text;
+        EXPECT_TRUE(Holds(answer.json, std::string("{\"verdict\": \"") + key + "\", \"status\": 2, ")) << answer.json;
+    }
+#else
+    // No --logs, no Proton prefix beside the game: nowhere to look on Linux.
+    const CheckerRun run = RunWith({"Game"});
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_TRUE(Holds(run.out, "The logs folder of SFSE is not known here.\n  To do: Name it with --logs FOLDER")) << run.out;
+#endif
 }
 
 // sfse_loader.txt as 0.2.17's loader writes it: a stop's message with its

@@ -40,10 +40,15 @@ bool HasName(const std::vector<std::string>& names, const char* name)
 }
 
 // Game Pass keeps the game in a folder of its own: XboxGames\Starfield\Content,
-// or WindowsApps for the Microsoft Store's older installs.
+// or a library the player named, whose drive's root holds .GamingRoot; the
+// Microsoft Store's older installs are under WindowsApps.
 std::vector<std::string> GamePassFolderSigns(const fs::path& folder)
 {
     std::vector<std::string> signs;
+    for (fs::path up = folder; up.has_relative_path(); up = up.parent_path()) {
+        if (Exists(up.parent_path() / ".GamingRoot"))
+            signs.push_back("its drive holds a Game Pass library (" + PathAsUtf8(up.parent_path() / ".GamingRoot") + ")");
+    }
     bool underXboxGames = false;
     for (const auto& part : folder) {
         const std::string name = AsciiLowerCase(PathAsUtf8(part));
