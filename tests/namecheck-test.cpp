@@ -1098,6 +1098,7 @@ TEST_F(InstallationTest, AFileThatCannotBeReadDecidesNothing)
     const CheckerRun run = RunWith({"Game"});
     EXPECT_EQ(run.status, 2) << run.out;
     EXPECT_TRUE(Holds(run.out, "The logs folder of SFSE is not known here.\n  To do: Name it with --logs FOLDER")) << run.out;
+    EXPECT_TRUE(Holds(RunWith({"--json", "Game"}).out, "{\"verdict\": \"logs-unknown\", \"status\": 2, "));
 #endif
 }
 
@@ -1230,6 +1231,7 @@ TEST_F(InstallationTest, PluginFileIsReadAsTheHostReadsIt)
     const Answer other = Ask();
     EXPECT_EQ(other.status, 1);
     EXPECT_TRUE(Holds(other.text, "is not this plugin.\n  To do: Reinstall the zip.")) << other.text;
+    EXPECT_TRUE(Holds(other.json, "{\"verdict\": \"not-this-plugin\", \"status\": 1, ")) << other.json;
 }
 
 TEST_F(InstallationTest, TheInstallationIsFoundFromWhatIsDropped)
@@ -1256,6 +1258,7 @@ TEST_F(InstallationTest, TheInstallationIsFoundFromWhatIsDropped)
     const Answer stray = Ask();
     EXPECT_EQ(stray.status, 1);
     EXPECT_TRUE(Holds(stray.text, "Game" + std::string(1, fs::path::preferred_separator) + "Data, a folder the game does not read.")) << stray.text;
+    EXPECT_TRUE(Holds(stray.json, "{\"verdict\": \"plugin-in-wrong-folder\", \"status\": 1, ")) << stray.json;
     // Gone, and not loaded by the last start either.
     fs::remove("Game/Data/Varnel.dll");
     WriteFile("Logs/sfse.txt", HostLines({"plugin directory = " + WindowsPathOf(plugins_) + "\\", ScannedLine(), "init complete"}));
