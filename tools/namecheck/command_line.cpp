@@ -26,14 +26,15 @@ constexpr const char* kDropHint =
     "Drop a name list, or the game's folder (the one holding Starfield.exe), onto this program's icon to check it.\n\n";
 
 constexpr const char* kUsage =
-    "usage: Varnel_NameCheck [--json] [--logs LOGS] GAME|PLUGINS|sfse.txt|Varnel.log\n"
+    "usage: Varnel_NameCheck [--json] [--logs LOGS] GAME|PLUGINS|MO2|sfse.txt|Varnel.log\n"
     "       Varnel_NameCheck [--json] LIST|FOLDER...\n"
     "       Varnel_NameCheck --fix OUT [--force] LIST\n"
     "       Varnel_NameCheck --sample N LIST|FOLDER\n"
-    "Given the game's folder (holding Starfield.exe), its Data\\SFSE\\Plugins, or SFSE's sfse.txt or the\n"
-    "plugin's Varnel.log: why SetRandomName is missing or failing and what to do, from the plugin, SFSE's\n"
-    "log, the plugin's log and the lists; exit status 0 nothing stands in the way, 1 something does, 2 a\n"
-    "file could not be read. The logs are found in Documents\\My Games\\Starfield\\SFSE\\Logs (on Linux in\n"
+    "Given the game's folder (holding Starfield.exe), its Data\\SFSE\\Plugins, a Mod Organizer 2 instance\n"
+    "(holding ModOrganizer.ini), or SFSE's sfse.txt or the plugin's Varnel.log: why SetRandomName is\n"
+    "missing or failing and what to do, from the game's files, SFSE's, its loader's and SFSE's logs, the\n"
+    "plugin, its log and the lists; exit status 0 nothing stands in the way, 1 something does, 2 a file\n"
+    "could not be read. The logs are found in Documents\\My Games\\Starfield\\SFSE\\Logs (on Linux in\n"
     "Steam's Proton prefix beside the game's steamapps\\common); --logs names that folder.\n"
     "Checks name lists as the plugin reads them: will every command show a name exactly as its line\n"
     "reads in an editor, each line as likely as the next? A FOLDER (such as the game's\n"
@@ -116,7 +117,7 @@ Options Parse(const std::vector<fs::path>& arguments)
     if (options.lists.empty())
         options.problem = "no list named";
     else if (options.logs && (options.lists.size() != 1 || !NamesInstallation(options.lists.front())))
-        options.problem = "--logs goes with one game folder, its Data\\SFSE\\Plugins, sfse.txt or Varnel.log";
+        options.problem = "--logs goes with one game folder, its Data\\SFSE\\Plugins, a Mod Organizer 2 instance, sfse.txt or Varnel.log";
     else if (options.logs && !Exists(*options.logs))
         options.problem = "--logs: " + EscapedPath(*options.logs) + " does not exist";
     else if (options.fixOutput && options.sample)
