@@ -155,3 +155,33 @@ TEST(PeReader, DamagedHeadersGiveWhatStillReads)
     EXPECT_FALSE(ReadPeImage("MZ").has_value());
     EXPECT_FALSE(ReadPeImage(std::string(0x40, 'M')).has_value());
 }
+
+// An export directory claiming four billion names: the lookup reads no further
+// than the file, and still finds what is there.
+TEST(PeReader, ACountBeyondTheFileEndsWhereItDoes)
+{
+    sim::PeFileContents contents = HostDll();
+    std::string bytes = sim::PeFileBytes(contents);
+    const auto image = ReadPeImage(bytes);
+    ASSERT_TRUE(image.has_value());
+    const auto record = ExportedData(*image, "SFSECore_Version");
+    ASSERT_TRUE(record.has_value());
+    // The name count sits 24 bytes into the export directory, which the
+    // writer puts right before the record's name table: found by its value 1.
+    const std::size_t recordAt = bytes.size() - record->size();
+    std::size_t count = std::string::npos;
+    for (std::size_t at = 0; at + 28 <= recordAt; at += 4) {
+        std::uint32_t functions = 0;
+        std::uint32_t names = 0;
+        std::memcpy(&functions, bytes.data() + at + 20, 4);
+        std::memcpy(&names, bytes.data() + at + 24, 4);
+        if (functions == 1 && names == 1 && bytes.compare(at + 12, 4, std::string(4, '\0')) != 0)
+            count = at + 24;
+    }
+    ASSERT_NE(count, std::string::npos);
+    std::memcpy(bytes.data() + count, "\xFF\xFF\xFF\xFF", 4);
+    const auto damaged = ReadPeImage(bytes);
+    ASSERT_TRUE(damaged.has_value());
+    EXPECT_TRUE(ExportedData(*damaged, "SFSECore_Version").has_value());  // its own name comes first
+    EXPECT_FALSE(ExportedData(*damaged, "SFSEPlugin_Version").has_value());
+}

@@ -244,7 +244,11 @@ std::optional<std::string_view> ExportedData(const PeImage& image, std::string_v
     if (!names || !ordinals || !functions || !nameCount || !functionCount)
         return std::nullopt;
     for (std::uint32_t i = 0; i < *nameCount; ++i) {
-        const auto text = FileOffsetOf(image, At<std::uint32_t>(bytes, *names + std::size_t{i} * 4));
+        // A count beyond the file's end stops where its names do.
+        const auto nameRva = At<std::uint32_t>(bytes, *names + std::size_t{i} * 4);
+        if (!nameRva)
+            break;
+        const auto text = FileOffsetOf(image, nameRva);
         if (!text || *text >= bytes.size() || bytes.substr(*text).substr(0, name.size() + 1) != std::string(name) + '\0')
             continue;
         const auto ordinal = At<std::uint16_t>(bytes, *ordinals + std::size_t{i} * 2);
