@@ -270,7 +270,7 @@ std::string LoadErrorText(const HostPluginLine& line)
 {
     const long code = std::strtol(line.code.c_str(), nullptr, 10);
     const WindowsError* error = FindWindowsError(code);
-    const bool ours = AsciiLowerCase(line.file) == AsciiLowerCase(kPluginDll);
+    const bool ours = SameNameIgnoringCase(line.file, kPluginDll);
     if (ours && code == 126)
         return line.atLoad ? "error 126: the file went away between SFSE's scan and its load (a virus scanner or a mod "
                              "manager removed it; Varnel.dll needs only Windows' own DLLs): let your antivirus allow it, "
@@ -293,7 +293,7 @@ void NoteBox(const HostLog& log, Diagnosis& diagnosis)
          log.path);
     std::vector<std::string> others;
     for (const auto& plugin : boxed) {
-        if (AsciiLowerCase(plugin.file) == AsciiLowerCase(kPluginDll))
+        if (SameNameIgnoringCase(plugin.file, kPluginDll))
             continue;
         others.push_back(plugin.file);
         if (plugin.reason == "couldn't load plugin")
@@ -415,7 +415,7 @@ void CheckHostLog(const HostLog& log, const PluginFile& dll, Diagnosis& diagnosi
     }
     NoteBox(log, diagnosis);
     for (const HostPluginLine& plugin : log.plugins) {
-        if (plugin.loaded && plugin.name == VARNEL_PLUGIN_NAME && AsciiLowerCase(plugin.file) != AsciiLowerCase(kPluginDll)) {
+        if (plugin.loaded && plugin.name == VARNEL_PLUGIN_NAME && !SameNameIgnoringCase(plugin.file, kPluginDll)) {
             Note(diagnosis, kHostLogFile, "line " + std::to_string(plugin.lineNumber) + ": " + plugin.file + ", a copy of Varnel.dll, loaded too", log.path);
             Decide(diagnosis, "second-copy", {{"file", plugin.file}});
         }

@@ -42,6 +42,33 @@ std::vector<std::string_view> LinesOf(std::string_view bytes)
     return lines;
 }
 
+bool SameNameIgnoringCase(std::string_view a, std::string_view b)
+{
+    return AsciiLowerCase(std::string(a)) == AsciiLowerCase(std::string(b));
+}
+
+std::string Utf16AsUtf8(std::string_view bytes, bool littleEndian)
+{
+    const auto unitAt = [&](std::size_t at) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        return static_cast<char32_t>(littleEndian ? second << 8 | first : first << 8 | second);
+    };
+    std::string text;
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        char32_t code = unitAt(at);
+        if (code >= 0xD800 && code < 0xDC00 && at + 3 < bytes.size()) {
+            const char32_t low = unitAt(at + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                at += 2;
+            }
+        }
+        AppendUtf8(text, code);
+    }
+    return text;
+}
+
 std::string AnsiAsUtf8(const std::string& text)
 {
     if (IsUtf8(text))
@@ -84,12 +111,12 @@ std::filesystem::path PathIgnoringCase(const std::filesystem::path& folder, cons
     std::filesystem::path path = folder;
     for (const auto& part : relative) {
         // Each entry's own name: the one on disk, whatever letter case it was asked in.
-        const std::string wanted = AsciiLowerCase(PathAsUtf8(part));
+        const std::string wanted = PathAsUtf8(part);
         std::filesystem::path found = path / part;
         std::error_code error;
         for (std::filesystem::directory_iterator entry(path.empty() ? "." : path, error), end; !error && entry != end;
              entry.increment(error)) {
-            if (AsciiLowerCase(PathAsUtf8(entry->path().filename())) == wanted) {
+            if (SameNameIgnoringCase(PathAsUtf8(entry->path().filename()), wanted)) {
                 found = path / entry->path().filename();
                 break;
             }

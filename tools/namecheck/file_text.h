@@ -39,6 +39,13 @@ std::string AnsiAsUtf8(const std::string& text);
 // A-Z as a-z, the rest as it is: how Windows compares file names here.
 std::string AsciiLowerCase(std::string text);
 
+// `a` and `b` name the same file as Windows compares names: letter case ignored.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b);
+
+// UTF-16 of either byte order as UTF-8, unit by unit to the last whole one;
+// a surrogate pair as its one character.
+std::string Utf16AsUtf8(std::string_view bytes, bool littleEndian);
+
 // Something is at `path` (false when it cannot be asked).
 bool Exists(const std::filesystem::path& path);
 

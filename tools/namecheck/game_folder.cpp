@@ -30,10 +30,15 @@ std::optional<std::uint32_t> RuntimeOf(const std::string& text)
     return sfse::EncodeVersion(parts[0], parts[1], parts[2], 0);
 }
 
+FileState StateOf(const WholeFile& file)
+{
+    return !file.present ? FileState::Missing : file.bytes ? FileState::Read : FileState::Unreadable;
+}
+
 bool HasName(const std::vector<std::string>& names, const char* name)
 {
     for (const auto& each : names) {
-        if (AsciiLowerCase(each) == AsciiLowerCase(name))
+        if (SameNameIgnoringCase(each, name))
             return true;
     }
     return false;
@@ -98,7 +103,7 @@ GameExe ReadGameExe(const fs::path& folder)
     GameExe exe;
     exe.path = PathIgnoringCase(folder, "Starfield.exe");
     const WholeFile file = ReadWholeFile(exe.path);
-    exe.state = !file.present ? FileState::Missing : file.bytes ? FileState::Read : FileState::Unreadable;
+    exe.state = StateOf(file);
     std::optional<PeImage> image;
     if (file.bytes)
         image = ReadPeImage(*file.bytes);
@@ -120,7 +125,7 @@ HostDll ReadHostDll(const fs::path& folder, std::uint32_t runtime, GameStore sto
     HostDll dll;
     dll.path = PathIgnoringCase(folder, name);
     const WholeFile file = ReadWholeFile(dll.path);
-    dll.state = !file.present ? FileState::Missing : file.bytes ? FileState::Read : FileState::Unreadable;
+    dll.state = StateOf(file);
     const std::optional<PeImage> image = file.bytes ? ReadPeImage(*file.bytes) : std::nullopt;
     if (!image)
         return dll;

@@ -1,7 +1,6 @@
 #include "tools/namecheck/host_log.h"
 
 #include "src/plugin/host_api.h"
-#include "src/text/utf8.h"
 #include "tools/namecheck/file_text.h"
 #include "tools/namecheck/host_reasons.h"
 
@@ -112,23 +111,8 @@ std::string AsWritten(std::string bytes, std::string& note)
     if (!little && !bytes.starts_with("\xFE\xFF"))
         return bytes;
     note = little ? "UTF-16 (little-endian)" : "UTF-16 (big-endian)";
-    std::string text;
-    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
-        const auto low = static_cast<unsigned char>(bytes[at + (little ? 0 : 1)]);
-        const auto high = static_cast<unsigned char>(bytes[at + (little ? 1 : 0)]);
-        char32_t code = static_cast<char32_t>(high << 8 | low);
-        if (code >= 0xD800 && code < 0xDC00 && at + 3 < bytes.size()) {
-            const auto low2 = static_cast<unsigned char>(bytes[at + (little ? 2 : 3)]);
-            const auto high2 = static_cast<unsigned char>(bytes[at + (little ? 3 : 2)]);
-            code = 0x10000 + ((code - 0xD800) << 10) + ((static_cast<char32_t>(high2 << 8 | low2)) - 0xDC00);
-            at += 2;
-        }
-        AppendUtf8(text, code);
-    }
-    return text;
+    return Utf16AsUtf8(std::string_view(bytes).substr(2), little);
 }
-
-bool SameFileName(const std::string& a, const std::string& b) { return AsciiLowerCase(a) == AsciiLowerCase(b); }
 
 }  // namespace
 
@@ -171,7 +155,7 @@ HostLog ReadHostLog(const std::filesystem::path& path)
 const HostPluginLine* LineOf(const HostLog& log, const std::string& file)
 {
     const auto found = std::find_if(log.plugins.rbegin(), log.plugins.rend(),
-                                    [&](const HostPluginLine& plugin) { return SameFileName(plugin.file, file); });
+                                    [&](const HostPluginLine& plugin) { return SameNameIgnoringCase(plugin.file, file); });
     return found == log.plugins.rend() ? nullptr : &*found;
 }
 

@@ -23,7 +23,7 @@ constexpr const char* kSteamAppId = "1716740";
 
 bool HasNameIgnoringCase(const fs::path& path, const std::string& name)
 {
-    return AsciiLowerCase(PathAsUtf8(path.filename())) == AsciiLowerCase(name);
+    return SameNameIgnoringCase(PathAsUtf8(path.filename()), name);
 }
 
 // The folder without a closing separator, so that its name is its last part.

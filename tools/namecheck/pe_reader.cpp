@@ -1,6 +1,5 @@
 #include "tools/namecheck/pe_reader.h"
 
-#include "src/text/utf8.h"
 #include "tools/namecheck/file_text.h"
 
 #include <algorithm>
@@ -102,20 +101,10 @@ std::string TextAt(std::string_view bytes, std::optional<std::size_t> at)
 // UTF-16 text of `units` code units (or to its NUL) at `at`, as UTF-8.
 std::string Utf16At(std::string_view bytes, std::size_t at, std::size_t units)
 {
-    std::string text;
-    for (std::size_t i = 0; i < units; ++i) {
-        const auto unit = At<std::uint16_t>(bytes, at + 2 * i);
-        if (!unit || *unit == 0)
-            break;
-        char32_t code = *unit;
-        const auto next = At<std::uint16_t>(bytes, at + 2 * i + 2);
-        if (code >= 0xD800 && code < 0xDC00 && next && *next >= 0xDC00 && *next < 0xE000) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (*next - 0xDC00);
-            ++i;
-        }
-        AppendUtf8(text, code);
-    }
-    return text;
+    std::size_t length = 0;
+    while (length < units && At<std::uint16_t>(bytes, at + 2 * length).value_or(0) != 0)
+        ++length;
+    return length == 0 ? std::string() : Utf16AsUtf8(bytes.substr(at, 2 * length), true);
 }
 
 std::size_t Aligned(std::size_t at) { return (at + 3) & ~std::size_t{3}; }
@@ -161,7 +150,7 @@ std::vector<VersionBlock> ChildrenOf(std::string_view bytes, const VersionBlock&
 std::optional<VersionBlock> ChildNamed(std::string_view bytes, const VersionBlock& parent, std::string_view key)
 {
     for (const VersionBlock& child : ChildrenOf(bytes, parent)) {
-        if (AsciiLowerCase(child.key) == AsciiLowerCase(std::string(key)))
+        if (SameNameIgnoringCase(child.key, key))
             return child;
     }
     return std::nullopt;
